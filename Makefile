@@ -1,0 +1,51 @@
+# The front door. `make play` and `make test` work on a fresh Debian 12 machine.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+DIR        ?= $(BUILD)/assets
+ARGS       ?=
+
+.PHONY: all deps build assets play test test-fast test-asan bench format soak fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The nine asset files, made by our own generator (DIR=... writes them elsewhere).
+assets: build
+	$(BUILD)/make_assets $(DIR)
+
+play: build
+	cd $(BUILD)/assets && ../qent $(ARGS)
+
+# Every test: unit, scenario, style and end-to-end, then again under ASan + UBSan.
+test: test-fast test-asan
+
+test-fast: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQENT_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) -E '^(e2e|style)\.'
+
+bench:
+	@scripts/install-deps bench
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQENT_BENCH=ON -DQENT_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target qent_bench
+	$(BENCH_BUILD)/bench/qent_bench
+
+format:
+	clang-format -i $$(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
