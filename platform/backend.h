@@ -1,0 +1,49 @@
+#ifndef QENT_PLATFORM_BACKEND_H
+#define QENT_PLATFORM_BACKEND_H
+
+// What a backend supplies to the host: only the work that needs a real device. The host
+// core keeps every object's memory semantics; the backend opens the screen, presents
+// frames, pumps its events into the host and reads the clock.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/host.h"
+
+struct HostBackendOps {
+    const char* name;
+    int (*open)(const HostOptions* options, std::string* error);  // 1 ready, 0 with error
+    void (*close)();
+    // The program's main window was created (title as given).
+    void (*window_created)(HostWindow* window, const char* title);
+    // The display mode was set: the frame to present is width x height.
+    void (*mode_set)(int32_t width, int32_t height);
+    // Shows an 8-bit frame through a 256-entry palette.
+    void (*present)(const uint8_t* pixels, int32_t pitch, int32_t width, int32_t height,
+                    const PaletteEntry* palette);
+    void (*pump)();  // turns pending device events into host messages and input state
+    uint32_t (*ticks)();
+    void (*sleep)(uint32_t ms);
+    void (*show_cursor)(int visible);
+};
+
+extern const HostBackendOps host_backend_headless;
+extern const HostBackendOps host_backend_sdl;
+
+// The backend in use (headless until HostStartup picks another).
+const HostBackendOps* HostBackendCurrent();
+
+// Presents the primary's front pixels again (busy waits keep the window fresh with this).
+// Does nothing before a mode is set.
+void HostVideoPresentNow();
+
+// The window the host created for the program (null before HostCreateWindow).
+HostWindow* HostMainWindow();
+
+// SDL events for the input devices, defined by the input host (platform/input_sdl.cpp).
+// The argument is an SDL_Event.
+void HostInputSdlEvent(const void* sdl_event);
+int HostInputSdlOpen();   // opens the joystick subsystem; 1 when done
+void HostInputSdlClose();
+
+#endif
