@@ -7,8 +7,8 @@
 
 extern uint32_t clock_start;  // the tick count of the last ClockMark; 0 until then
 
-uint32_t ClockRead();                // the millisecond tick count
-uint32_t ClockMark();                // stores and returns the tick count
+uint32_t ClockRead();                 // the millisecond tick count
+uint32_t ClockMark();                 // stores and returns the tick count
 uint32_t ClockWait(uint32_t period);  // busy-waits to period ms after the mark, across the wrap
 
 #endif

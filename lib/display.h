@@ -42,14 +42,14 @@ HostClipper* ClipperAttach(HostSurface* surface, int32_t count, const HostRect* 
 
 // ---- Surfaces
 HostSurface* SurfaceCreate(int32_t width, int32_t height, uint32_t extra_caps);  // key 0
-int SurfaceFill(HostSurface* surface, int32_t color);                           // always 1
+int SurfaceFill(HostSurface* surface, int32_t color);                            // always 1
 uint8_t* SurfaceLock(HostSurface* surface, int32_t* pitch);  // null when surface is null
-int SurfaceUnlock(HostSurface* surface, uint8_t* pixels);   // 0 when surface is null
+int SurfaceUnlock(HostSurface* surface, uint8_t* pixels);    // 0 when surface is null
 uint8_t* PrimaryLock();
 int PrimaryUnlock();  // 0 when not locked
 uint8_t* BackLock();
-int BackUnlock();     // 0 when not locked
-int DisplayFlip();    // 0 while a surface is locked or when the flip keeps being refused
+int BackUnlock();   // 0 when not locked
+int DisplayFlip();  // 0 while a surface is locked or when the flip keeps being refused
 int DisplayWaitVblank();
 
 #endif

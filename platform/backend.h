@@ -37,13 +37,17 @@ const HostBackendOps* HostBackendCurrent();
 // Does nothing before a mode is set.
 void HostVideoPresentNow();
 
+// Between tests: the headless clock and the presented frame go back to their start.
+void HeadlessResetClock();
+void HeadlessResetFrame();
+
 // The window the host created for the program (null before HostCreateWindow).
 HostWindow* HostMainWindow();
 
 // SDL events for the input devices, defined by the input host (platform/input_sdl.cpp).
 // The argument is an SDL_Event.
 void HostInputSdlEvent(const void* sdl_event);
-int HostInputSdlOpen();   // opens the joystick subsystem; 1 when done
+int HostInputSdlOpen();  // opens the joystick subsystem; 1 when done
 void HostInputSdlClose();
 
 #endif

@@ -22,9 +22,9 @@ struct HostOptions {
 };
 
 int HostStartup(const HostOptions* options);  // 1 ready; 0 failed, HostError says why
-void HostShutdown();                           // back to headless, every device closed
-int HostBackend();                             // the HOST_BACKEND_* in use
-const char* HostError();                       // one line on the last start-up failure
+void HostShutdown();                          // back to headless, every device closed
+int HostBackend();                            // the HOST_BACKEND_* in use
+const char* HostError();                      // one line on the last start-up failure
 
 // ---------------------------------------------------------------------------
 // Window and messages (the message numbers are the Win32 ones)
@@ -57,8 +57,7 @@ void HostPostQuitMessage(int exit_code);  // WM_QUIT arrives only once no other 
 int HostPeekMessage(HostMessage* msg);
 intptr_t HostDispatchMessage(const HostMessage* msg);
 // WM_CLOSE destroys the window (its procedure gets WM_DESTROY); WM_PAINT validates it.
-intptr_t HostDefWindowProc(HostWindow* window, uint32_t message, uintptr_t wparam,
-                           intptr_t lparam);
+intptr_t HostDefWindowProc(HostWindow* window, uint32_t message, uintptr_t wparam, intptr_t lparam);
 void HostValidateWindow(HostWindow* window);  // the BeginPaint/EndPaint pair: no WM_PAINT repeats
 int HostShowCursor(int show);                 // returns the new display count, as ShowCursor
 void HostRequestPaint(HostWindow* window);    // queues one WM_PAINT unless one is pending
@@ -66,8 +65,8 @@ void HostRequestPaint(HostWindow* window);    // queues one WM_PAINT unless one 
 // ---------------------------------------------------------------------------
 // Time
 
-uint32_t HostTicks();          // milliseconds, 32 bits, wraps (GetTickCount)
-void HostSleep(uint32_t ms);   // headless: advances the manual clock instead of sleeping
+uint32_t HostTicks();         // milliseconds, 32 bits, wraps (GetTickCount)
+void HostSleep(uint32_t ms);  // headless: advances the manual clock instead of sleeping
 
 // ---------------------------------------------------------------------------
 // Display objects. Names follow the DirectDraw values the library passes.

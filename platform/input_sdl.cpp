@@ -1,12 +1,10 @@
 // Placeholder until the input devices land: SDL events reach no device yet.
 #include "platform/backend.h"
 
-void HostInputSdlEvent(const void*) {
-}
+void HostInputSdlEvent(const void*) {}
 
 int HostInputSdlOpen() {
     return 1;
 }
 
-void HostInputSdlClose() {
-}
+void HostInputSdlClose() {}
