@@ -1,0 +1,356 @@
+// The host core on its headless backend: the message queue, blits against a reference,
+// flips, palettes and object lifetimes.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "platform/headless.h"
+#include "platform/host.h"
+
+namespace {
+
+std::vector<uint32_t> seen_messages;
+
+intptr_t RecordingProc(HostWindow* window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+    seen_messages.push_back(message);
+    if (message == WM_DESTROY) {
+        HostPostQuitMessage(7);
+        return 0;
+    }
+    return HostDefWindowProc(window, message, wparam, lparam);
+}
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HeadlessReset();
+        seen_messages.clear();
+        live_before = HostLiveObjects();
+    }
+    void TearDown() override {
+        EXPECT_EQ(HostLiveObjects(), live_before) << "host objects leaked";
+    }
+
+    // A 640x480 display with a primary and its back buffer.
+    void OpenDisplay() {
+        display = HostDisplayCreate();
+        ASSERT_NE(display, nullptr);
+        ASSERT_EQ(HostDisplaySetMode(display, 640, 480, 8), 1);
+        HostSurfaceDesc desc{};
+        desc.dwSize = 108;
+        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        desc.dwBackBufferCount = 1;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+        primary = HostSurfaceCreate(display, &desc);
+        ASSERT_NE(primary, nullptr);
+        back = HostSurfaceGetAttached(primary, DDSCAPS_BACKBUFFER);
+        ASSERT_NE(back, nullptr);
+    }
+    void CloseDisplay() {
+        HostSurfaceRelease(back);
+        HostSurfaceRelease(primary);
+        HostDisplayRelease(display);
+    }
+    HostSurface* Offscreen(int w, int h) {
+        HostSurfaceDesc desc{};
+        desc.dwSize = 108;
+        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        desc.dwWidth = static_cast<uint32_t>(w);
+        desc.dwHeight = static_cast<uint32_t>(h);
+        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+        return HostSurfaceCreate(display, &desc);
+    }
+    static uint8_t* Pixels(HostSurface* surface, int32_t* pitch) {
+        HostSurfaceDesc desc{};
+        if (!HostSurfaceLock(surface, nullptr, &desc, DDLOCK_WAIT)) {
+            return nullptr;
+        }
+        HostSurfaceUnlock(surface, desc.lpSurface);
+        *pitch = desc.lPitch;
+        return desc.lpSurface;
+    }
+
+    int live_before = 0;
+    HostDisplay* display = nullptr;
+    HostSurface* primary = nullptr;
+    HostSurface* back = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Messages
+
+TEST_F(HostTest, QuitArrivesOnlyAfterEveryPostedMessageAndBeforePaint) {
+    ASSERT_EQ(HostRegisterClass("C", RecordingProc), 1);
+    HostWindow* window = HostCreateWindow("C", "t", 0, 0, 320, 240);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(seen_messages, std::vector<uint32_t>{WM_CREATE});
+
+    HostPostMessage(window, 0x400, 1, 2);
+    HostPostQuitMessage(3);
+    HostPostMessage(window, 0x401, 0, 0);
+
+    HostMessage msg{};
+    std::vector<uint32_t> order;
+    while (HostPeekMessage(&msg)) {
+        order.push_back(msg.message);
+        if (msg.message == WM_QUIT) {
+            EXPECT_EQ(msg.wparam, 3u);
+            continue;
+        }
+        HostDispatchMessage(&msg);
+    }
+    // The new window is invalid: one WM_PAINT after the quit, and none once validated.
+    EXPECT_EQ(order, (std::vector<uint32_t>{0x400, 0x401, WM_QUIT, WM_PAINT}));
+    EXPECT_EQ(HostPeekMessage(&msg), 0);
+}
+
+TEST_F(HostTest, CloseDestroysTheWindowThroughItsProcedure) {
+    ASSERT_EQ(HostRegisterClass("C", RecordingProc), 1);
+    EXPECT_EQ(HostRegisterClass("C", RecordingProc), 0) << "a class registers once";
+    HostWindow* window = HostCreateWindow("C", "t", 0, 0, 320, 240);
+    HostPostMessage(window, WM_CLOSE, 0, 0);
+    HostMessage msg{};
+    ASSERT_EQ(HostPeekMessage(&msg), 1);
+    HostDispatchMessage(&msg);
+    EXPECT_EQ(seen_messages, (std::vector<uint32_t>{WM_CREATE, WM_CLOSE, WM_DESTROY}));
+    EXPECT_EQ(HostPostMessage(window, WM_DESTROY, 0, 0), 0) << "a destroyed window takes none";
+    ASSERT_EQ(HostPeekMessage(&msg), 1);
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(msg.wparam, 7u);
+}
+
+TEST_F(HostTest, RefusedClassAndWindowAndUnknownClass) {
+    EXPECT_EQ(HostCreateWindow("nothing", "t", 0, 0, 1, 1), nullptr);
+    HostRefuse(HOST_REFUSE_REGISTER_CLASS);
+    EXPECT_EQ(HostRegisterClass("C", RecordingProc), 0);
+    HostRefuse(0);
+    ASSERT_EQ(HostRegisterClass("C", RecordingProc), 1);
+    HostRefuse(HOST_REFUSE_CREATE_WINDOW);
+    EXPECT_EQ(HostCreateWindow("C", "t", 0, 0, 1, 1), nullptr);
+    EXPECT_TRUE(seen_messages.empty());
+}
+
+TEST_F(HostTest, ManualClockAdvancesOnReadsAndSleeps) {
+    HeadlessSetTicks(0xFFFFFFF0u);
+    HeadlessSetAutoAdvance(10);
+    EXPECT_EQ(HostTicks(), 0xFFFFFFF0u);
+    EXPECT_EQ(HostTicks(), 0xFFFFFFFAu);
+    EXPECT_EQ(HostTicks(), 4u) << "the counter wraps";
+    HeadlessSetAutoAdvance(0);
+    HostSleep(500);
+    EXPECT_EQ(HostTicks(), 514u);
+    EXPECT_EQ(HeadlessTickReads(), 4u);
+}
+
+// ---------------------------------------------------------------------------
+// Display objects
+
+TEST_F(HostTest, ModesOtherThanEightBitsAreRefused) {
+    HostDisplay* d = HostDisplayCreate();
+    EXPECT_EQ(HostDisplaySetMode(d, 640, 480, 16), 0);
+    EXPECT_EQ(HostDisplaySetMode(d, 0, 480, 8), 0);
+    EXPECT_EQ(HostDisplaySetMode(d, 640, 480, 8), 1);
+    HostRefuse(HOST_REFUSE_SET_MODE);
+    EXPECT_EQ(HostDisplaySetMode(d, 640, 480, 8), 0);
+    HostDisplayRelease(d);
+}
+
+TEST_F(HostTest, OffscreenPitchIsWidthRoundedUpToEight) {
+    OpenDisplay();
+    for (int width : {1, 7, 8, 60, 64, 129}) {
+        HostSurface* s = Offscreen(width, 3);
+        int32_t w = 0, h = 0, pitch = 0;
+        HostSurfaceDescribe(s, &w, &h, &pitch);
+        EXPECT_EQ(w, width);
+        EXPECT_EQ(h, 3);
+        EXPECT_EQ(pitch, (width + 7) / 8 * 8) << "width " << width;
+        HostSurfaceRelease(s);
+    }
+    EXPECT_EQ(Offscreen(0, 3), nullptr);
+    EXPECT_EQ(Offscreen(20000, 3), nullptr);
+    CloseDisplay();
+}
+
+TEST_F(HostTest, KeyedCopyMatchesAPerPixelReferenceAtEveryWidth) {
+    OpenDisplay();
+    std::mt19937 random(42);
+    for (int width = 1; width <= 40; ++width) {
+        HostSurface* src = Offscreen(width, 5);
+        ASSERT_EQ(HostSurfaceSetColorKey(src, DDCKEY_SRCBLT, 0, 0), 1);
+        int32_t src_pitch = 0, dst_pitch = 0;
+        uint8_t* s = Pixels(src, &src_pitch);
+        for (int i = 0; i < src_pitch * 5; ++i) {
+            s[i] = (random() % 10 < 4) ? 0 : static_cast<uint8_t>(1 + random() % 255);
+        }
+        uint8_t* d = Pixels(back, &dst_pitch);
+        for (int i = 0; i < dst_pitch * 480; ++i) {
+            d[i] = static_cast<uint8_t>(random());
+        }
+        std::vector<uint8_t> expected(d, d + dst_pitch * 480);
+        const int x0 = 3, y0 = 7;
+        for (int y = 0; y < 5; ++y) {
+            for (int x = 0; x < width; ++x) {
+                uint8_t v = s[y * src_pitch + x];
+                if (v != 0) {
+                    expected[(y0 + y) * dst_pitch + x0 + x] = v;
+                }
+            }
+        }
+        HostRect to{x0, y0, x0 + width, y0 + 5};
+        ASSERT_EQ(HostSurfaceBlt(back, &to, src, nullptr, DDBLT_KEYSRC | DDBLT_WAIT, 0), 1);
+        ASSERT_EQ(std::memcmp(d, expected.data(), expected.size()), 0) << "width " << width;
+        HostSurfaceRelease(src);
+    }
+    CloseDisplay();
+}
+
+TEST_F(HostTest, BlitsLeavingTheSurfaceAreRefusedWithoutAClipperAndCutWithOne) {
+    OpenDisplay();
+    HostSurface* src = Offscreen(64, 64);
+    int32_t pitch = 0;
+    uint8_t* s = Pixels(src, &pitch);
+    std::memset(s, 9, static_cast<size_t>(pitch) * 64);
+    HostRect half_off{-32, 100, 32, 164};
+    EXPECT_EQ(HostSurfaceBlt(back, &half_off, src, nullptr, DDBLT_WAIT, 0), 0);
+
+    HostClipper* clipper = HostClipperCreate(display, 0);
+    struct {
+        HostRegionHeader header;
+        HostRect rect;
+    } region{{32, RDH_RECTANGLES, 1, 16, {0, 0, 640, 480}}, {0, 0, 640, 480}};
+    ASSERT_EQ(HostClipperSetClipList(clipper, &region.header, 0), 1);
+    ASSERT_EQ(HostSurfaceSetClipper(back, clipper), 1);
+    HostClipperRelease(clipper);  // the surface keeps its own reference
+
+    ASSERT_EQ(HostSurfaceBlt(back, &half_off, src, nullptr, DDBLT_WAIT, 0), 1);
+    int32_t back_pitch = 0;
+    uint8_t* d = Pixels(back, &back_pitch);
+    int written = 0;
+    for (int i = 0; i < back_pitch * 480; ++i) {
+        written += d[i] == 9;
+    }
+    EXPECT_EQ(written, 32 * 64) << "only the on-screen half is drawn";
+    EXPECT_EQ(d[100 * back_pitch + 31], 9);
+    EXPECT_EQ(d[100 * back_pitch + 32], 0);
+
+    HostRect outside_source{0, 0, 65, 64};
+    EXPECT_EQ(HostSurfaceBlt(back, nullptr, src, &outside_source, DDBLT_WAIT, 0), 0);
+    HostSurfaceRelease(src);
+    CloseDisplay();
+}
+
+TEST_F(HostTest, StretchedBlitDoublesEveryPixel) {
+    OpenDisplay();
+    HostSurface* src = Offscreen(2, 2);
+    int32_t pitch = 0;
+    uint8_t* s = Pixels(src, &pitch);
+    s[0] = 1;
+    s[1] = 2;
+    s[pitch] = 3;
+    s[pitch + 1] = 4;
+    HostRect to{10, 10, 14, 14};
+    ASSERT_EQ(HostSurfaceBlt(back, &to, src, nullptr, DDBLT_WAIT, 0), 1);
+    int32_t bp = 0;
+    uint8_t* d = Pixels(back, &bp);
+    const uint8_t expected[4][4] = {{1, 1, 2, 2}, {1, 1, 2, 2}, {3, 3, 4, 4}, {3, 3, 4, 4}};
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            EXPECT_EQ(d[(10 + y) * bp + 10 + x], expected[y][x]) << x << "," << y;
+        }
+    }
+    HostSurfaceRelease(src);
+    CloseDisplay();
+}
+
+TEST_F(HostTest, ColorFillAndLockedSurfacesAndFlip) {
+    OpenDisplay();
+    PaletteEntry entries[256] = {};
+    entries[5] = {10, 20, 30, PC_NOCOLLAPSE};
+    HostPalette* palette = HostPaletteCreate(display, DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries);
+    ASSERT_EQ(HostSurfaceSetPalette(primary, palette), 1);
+    HostPaletteRelease(palette);
+
+    HostRect rect{1, 2, 4, 3};
+    ASSERT_EQ(HostSurfaceBlt(back, &rect, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, 5), 1);
+    HostRect off{630, 0, 641, 1};
+    EXPECT_EQ(HostSurfaceBlt(back, &off, nullptr, nullptr, DDBLT_COLORFILL, 5), 0);
+
+    HostSurfaceDesc desc{};
+    ASSERT_EQ(HostSurfaceLock(back, nullptr, &desc, DDLOCK_WAIT), 1);
+    EXPECT_EQ(HostSurfaceFlip(primary, DDFLIP_WAIT), 0) << "no flip while locked";
+    EXPECT_EQ(HostSurfaceBlt(back, nullptr, nullptr, nullptr, DDBLT_COLORFILL, 1), 0);
+    EXPECT_EQ(HostSurfaceUnlock(back, desc.lpSurface), 1);
+    EXPECT_EQ(HostSurfaceUnlock(back, desc.lpSurface), 0);
+
+    const uint32_t presents = HeadlessPresentCount();
+    ASSERT_EQ(HostSurfaceFlip(primary, DDFLIP_WAIT), 1);
+    EXPECT_EQ(HeadlessPresentCount(), presents + 1);
+    int32_t w = 0, h = 0;
+    const uint8_t* shown = HeadlessFramePixels(&w, &h);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    EXPECT_EQ(shown[2 * 640 + 1], 5);
+    EXPECT_EQ(shown[2 * 640 + 4], 0);
+    EXPECT_EQ(HeadlessFramePalette()[5].blue, 30);
+
+    HostRefuse(HOST_REFUSE_FLIP);
+    EXPECT_EQ(HostSurfaceFlip(primary, DDFLIP_WAIT), 0);
+    HostRefuse(HOST_REFUSE_LOCK);
+    HostSurfaceDesc untouched{};
+    EXPECT_EQ(HostSurfaceLock(back, nullptr, &untouched, DDLOCK_WAIT), 0);
+    EXPECT_EQ(untouched.lpSurface, nullptr);
+    HostRefuse(0);
+    CloseDisplay();
+}
+
+TEST_F(HostTest, PaletteRangesOutsideTheTableAreRefused) {
+    OpenDisplay();
+    PaletteEntry entries[256] = {};
+    HostPalette* palette = HostPaletteCreate(display, DDPCAPS_8BIT, entries);
+    PaletteEntry one[2] = {{1, 2, 3, 4}, {5, 6, 7, 8}};
+    EXPECT_EQ(HostPaletteSetEntries(palette, 0, 255, 2, one), 0);
+    EXPECT_EQ(HostPaletteSetEntries(palette, 0, -1, 1, one), 0);
+    EXPECT_EQ(HostPaletteSetEntries(palette, 0, 254, 2, one), 1);
+    PaletteEntry back_out[2] = {};
+    EXPECT_EQ(HostPaletteGetEntries(palette, 0, 254, 2, back_out), 1);
+    EXPECT_EQ(back_out[1].green, 6);
+    EXPECT_EQ(HostPaletteGetEntries(palette, 0, 0, 257, back_out), 0);
+    HostPaletteRelease(palette);
+    CloseDisplay();
+}
+
+TEST_F(HostTest, ReleasingThePrimaryFirstKeepsTheBackBufferUntilItsOwnRelease) {
+    OpenDisplay();
+    HostSurfaceRelease(primary);
+    int32_t w = 0;
+    HostSurfaceDescribe(back, &w, nullptr, nullptr);
+    EXPECT_EQ(w, 640);
+    HostSurfaceRelease(back);
+    HostDisplayRelease(display);
+}
+
+TEST_F(HostTest, PngFilesCarryTheSignatureAndSize) {
+    const uint8_t pixels[6] = {0, 1, 2, 2, 1, 0};
+    PaletteEntry palette[256] = {};
+    palette[1] = {255, 0, 0, 0};
+    const char* path = "host_test_frame.png";
+    ASSERT_EQ(HostWritePng(path, pixels, 3, 2, 3, palette), 1);
+    FILE* file = std::fopen(path, "rb");
+    ASSERT_NE(file, nullptr);
+    uint8_t head[24] = {};
+    ASSERT_EQ(std::fread(head, 1, sizeof(head), file), sizeof(head));
+    std::fclose(file);
+    std::remove(path);
+    EXPECT_EQ(std::memcmp(head, "\x89PNG\r\n\x1a\n", 8), 0);
+    EXPECT_EQ(std::memcmp(head + 12, "IHDR", 4), 0);
+    EXPECT_EQ(head[19], 3);  // width, big-endian
+    EXPECT_EQ(head[23], 2);  // height
+    EXPECT_EQ(HostWritePng(path, pixels, 0, 2, 3, palette), 0);
+}
+
+}  // namespace
