@@ -1,0 +1,75 @@
+// The program's entry: reads the flags, opens the real screen and hands over to WinMain.
+#include <cstdio>
+#include <cstring>
+
+#include "app/shell.h"
+#include "platform/host.h"
+
+namespace {
+
+constexpr int EXIT_START_FAILED = 1;
+constexpr int EXIT_BAD_FLAGS = 2;
+
+constexpr const char* USAGE =
+    "usage: qent [--window] [--help] [--version]\n"
+    "  --window   play in a 1280x960 window instead of full screen\n"
+    "  --help     show this text and exit\n"
+    "  --version  show the version and exit\n"
+    "Mouse aims, left button shoots, Enter and Space answer the screens, Escape quits,\n"
+    "Alt+Enter switches between full screen and a window.\n";
+
+struct AppFlags {
+    int windowed;      // --window
+    int show_help;     // --help
+    int show_version;  // --version
+};
+
+// Fills flags from argv; 0 (after saying why on stderr) for a flag it does not know.
+int AppParseFlags(int argc, char** argv, AppFlags* flags) {
+    for (int i = 1; i < argc; i++) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--window") == 0) {
+            flags->windowed = 1;
+        } else if (std::strcmp(arg, "--help") == 0) {
+            flags->show_help = 1;
+        } else if (std::strcmp(arg, "--version") == 0) {
+            flags->show_version = 1;
+        } else {
+            // Flags that take a value (such as a folder) read argv[++i] in a branch above.
+            std::fprintf(stderr, "qent: unknown flag '%s'\n%s", arg, USAGE);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+// The instance handle has no meaning here; the shell only needs a non-null token.
+char app_instance_token;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    AppFlags flags{};
+    if (!AppParseFlags(argc, argv, &flags)) {
+        return EXIT_BAD_FLAGS;
+    }
+    if (flags.show_help) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
+    if (flags.show_version) {
+        std::printf("qent %s\n", QENT_VERSION);
+        return 0;
+    }
+
+    HostOptions options{};
+    options.backend = HOST_BACKEND_SDL;
+    options.windowed = flags.windowed;
+    if (!HostStartup(&options)) {
+        std::fprintf(stderr, "qent: %s\n", HostError());
+        return EXIT_START_FAILED;
+    }
+    int code = WinMain(&app_instance_token, nullptr, "", 1);
+    HostShutdown();
+    return code;
+}
