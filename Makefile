@@ -6,6 +6,8 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 DIR        ?= $(BUILD)/assets
 ARGS       ?=
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = bitmap palette wave voice
 
 .PHONY: all deps build assets play test test-fast test-asan bench format soak fuzz clean
 
@@ -43,6 +45,20 @@ bench:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQENT_BENCH=ON -DQENT_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target qent_bench
 	$(BENCH_BUILD)/bench/qent_bench
+
+# Each fuzzer for FUZZ_SECONDS (default 60); crash files land in $(FUZZ_BUILD)/crashes/.
+fuzz:
+	@scripts/install-deps fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DQENT_FUZZ=ON -DQENT_TESTS=OFF -DQENT_WERROR=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+	@for t in $(FUZZ_TARGETS); do \
+	    mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/crashes/$$t; \
+	    cp -n fuzz/corpus/$$t/* $(FUZZ_BUILD)/corpus/$$t/; \
+	    echo "== $$t for $(FUZZ_SECONDS) s"; \
+	    $(FUZZ_BUILD)/fuzz/$${t}_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	        -artifact_prefix=$(FUZZ_BUILD)/crashes/$$t/ $(FUZZ_BUILD)/corpus/$$t || exit 1; \
+	done
 
 format:
 	clang-format -i $$(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
