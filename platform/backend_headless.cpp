@@ -13,6 +13,7 @@ struct HeadlessState {
     uint32_t ticks = 0;
     uint32_t auto_advance = 0;
     uint32_t tick_reads = 0;
+    void (*tick_hook)(uint32_t ticks) = nullptr;
     std::vector<uint8_t> frame;  // width x height, no padding
     PaletteEntry palette[256]{};
     int32_t width = 0;
@@ -56,6 +57,9 @@ uint32_t HeadlessTicks() {
     uint32_t now = state.ticks;
     state.ticks += state.auto_advance;
     ++state.tick_reads;
+    if (state.tick_hook != nullptr) {
+        state.tick_hook(now);
+    }
     return now;
 }
 
@@ -86,6 +90,10 @@ void HeadlessSetAutoAdvance(uint32_t ms) {
 
 uint32_t HeadlessTickReads() {
     return Headless().tick_reads;
+}
+
+void HeadlessSetTickHook(void (*hook)(uint32_t ticks)) {
+    Headless().tick_hook = hook;
 }
 
 const uint8_t* HeadlessFramePixels(int32_t* width, int32_t* height) {
@@ -122,6 +130,7 @@ void HeadlessResetClock() {
     state.ticks = 0;
     state.auto_advance = 0;
     state.tick_reads = 0;
+    state.tick_hook = nullptr;
 }
 
 void HeadlessResetFrame() {

@@ -13,6 +13,9 @@ void HeadlessSetTicks(uint32_t ticks);     // the counter reads this from now on
 void HeadlessAdvance(uint32_t ms);         // moves the counter on
 void HeadlessSetAutoAdvance(uint32_t ms);  // every HostTicks read moves it on by ms (0 = off)
 uint32_t HeadlessTickReads();              // HostTicks calls since the last HeadlessReset
+// Called with every value HostTicks returns, after the read (null: none; HeadlessReset clears
+// it). Lets a test look at a blocking effect between its paced steps.
+void HeadlessSetTickHook(void (*hook)(uint32_t ticks));
 
 // ---- Refusals: while a bit is set, the host refuses that operation as a device would.
 constexpr uint32_t HOST_REFUSE_DISPLAY_CREATE = 1u << 0;
