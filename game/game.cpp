@@ -7,13 +7,13 @@
 
 namespace {
 
-constexpr int32_t GAME_WIDTH = 640;
-constexpr int32_t GAME_HEIGHT = 480;
-constexpr int32_t GAME_BPP = 8;
-constexpr uint32_t FRAME_TIME_MS = 33;
+constexpr int32_t PLACEHOLDER_WIDTH = 640;
+constexpr int32_t PLACEHOLDER_HEIGHT = 480;
+constexpr int32_t PLACEHOLDER_BPP = 8;
+constexpr uint32_t PLACEHOLDER_FRAME_MS = 33;
 
 // Bar i, about 2.5 pixels wide, shows palette index i.
-void GameDrawBars(uint8_t* pixels, int32_t pitch) {
+void PlaceholderDrawBars(uint8_t* pixels, int32_t pitch) {
     for (int32_t y = 0; y < display_height; y++) {
         uint8_t* row = pixels + y * pitch;
         for (int32_t x = 0; x < display_width; x++) {
@@ -26,7 +26,7 @@ void GameDrawBars(uint8_t* pixels, int32_t pitch) {
 
 int GameStartup() {
     ClockMark();
-    DisplayInit(GAME_WIDTH, GAME_HEIGHT, GAME_BPP);
+    DisplayInit(PLACEHOLDER_WIDTH, PLACEHOLDER_HEIGHT, PLACEHOLDER_BPP);
     HostShowCursor(0);
     return 1;
 }
@@ -36,11 +36,11 @@ int GameFrame() {
     SurfaceFill(back_surface, 0);
     uint8_t* pixels = BackLock();
     if (pixels != nullptr) {
-        GameDrawBars(pixels, back_pitch);
+        PlaceholderDrawBars(pixels, back_pitch);
     }
     BackUnlock();
     DisplayFlip();
-    ClockWait(FRAME_TIME_MS);
+    ClockWait(PLACEHOLDER_FRAME_MS);
     return 1;
 }
 
