@@ -274,9 +274,9 @@ int BobAnimate(BOB* bob) {
         if (sequence == nullptr) {
             return 0;
         }
-        // The position rests on a real entry between steps; anything else came from outside.
+        // Between steps the position rests on a real entry; an empty sequence has none.
         const int length = SequenceLength(sequence);
-        if (length == 0 || bob->sequence_pos < 0 || bob->sequence_pos >= length) {
+        if (bob->sequence_pos < 0 || bob->sequence_pos >= length) {
             return 0;
         }
         bob->tick_count = Wrap(int64_t{bob->tick_count} + 1);
