@@ -10,7 +10,7 @@ int PaletteSetEntry(int index, const PaletteEntry* entry);  // 0 for an index ou
 int PaletteGetEntry(int index, PaletteEntry* entry);        // 0 for an index outside 0..255
 int PaletteSetAll(const PaletteEntry* palette);             // 256 entries
 int PaletteGetAll(PaletteEntry* palette);                   // 256 entries
-int PaletteRotate(int start, int count);  // 0 when the range leaves 0..255
+int PaletteRotate(int start, int count);                    // 0 when the range leaves 0..255
 int PaletteSaveFile(const char* filename, const PaletteEntry* palette);  // 0: not created
 int PaletteLoadFile(const char* filename, PaletteEntry* palette);        // 0: not opened
 
