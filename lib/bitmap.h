@@ -39,8 +39,8 @@ struct BitmapFile {
 };
 
 int BitmapFileLoad(BitmapFile* bitmap, const char* filename);  // 1 loaded, 0 refused
-int BitmapFileUnload(BitmapFile* bitmap);                       // always 1
-int FlipRows(uint8_t* image, int bytes_per_row, int rows);      // 0 when out of memory
+int BitmapFileUnload(BitmapFile* bitmap);                      // always 1
+int FlipRows(uint8_t* image, int bytes_per_row, int rows);     // 0 when out of memory
 
 // ---- Bitmap images
 

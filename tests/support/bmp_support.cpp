@@ -1,0 +1,159 @@
+// .BMP files made byte by byte for the loader's tests.
+
+#include "tests/support/bmp_support.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+void PutU16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    b[at] = static_cast<uint8_t>(v);
+    b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+
+void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; i++) {
+        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+}
+
+// Removes the scratch folder when the test process ends.
+struct ScratchFolder {
+    std::string path;
+    ~ScratchFolder() {
+        if (!path.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    }
+};
+
+ScratchFolder scratch;
+
+}  // namespace
+
+PaletteEntry BmpTestColor(int i) {
+    return PaletteEntry{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
+                        static_cast<uint8_t>(i * 7 + 3), 0};
+}
+
+int BmpRowBytes(const BmpSpec& spec) {
+    return static_cast<int>((int64_t{spec.width} * spec.bit_count + 7) / 8);
+}
+
+void BmpFillPattern(BmpSpec* spec) {
+    const int row_bytes = BmpRowBytes(*spec);
+    spec->rows.resize(static_cast<size_t>(row_bytes) * static_cast<size_t>(spec->height));
+    for (int y = 0; y < spec->height; y++) {
+        for (int i = 0; i < row_bytes; i++) {
+            spec->rows[static_cast<size_t>(y) * row_bytes + i] =
+                static_cast<uint8_t>(1 + (y * 31 + i * 7) % 250);
+        }
+    }
+}
+
+std::vector<uint8_t> BmpBuild(const BmpSpec& spec) {
+    const size_t row_bytes = static_cast<size_t>(BmpRowBytes(spec));
+    const size_t stride = spec.pad_rows ? (row_bytes + 3) / 4 * 4 : row_bytes;
+    const size_t height = static_cast<size_t>(spec.height < 0 ? -spec.height : spec.height);
+    const size_t table = static_cast<size_t>(spec.palette_entries) * 4;
+    const size_t pixel_offset = 14 + spec.header_size + table + static_cast<size_t>(spec.gap);
+    const size_t data = stride * height;
+    std::vector<uint8_t> b(pixel_offset + data, 0);
+
+    b[0] = 'B';
+    b[1] = 'M';
+    PutU32(b, 2, static_cast<uint32_t>(b.size()));
+    PutU32(b, 10, static_cast<uint32_t>(pixel_offset));
+
+    PutU32(b, 14, spec.header_size);
+    PutU32(b, 18, static_cast<uint32_t>(spec.width));
+    PutU32(b, 22, static_cast<uint32_t>(spec.top_down ? -spec.height : spec.height));
+    PutU16(b, 26, 1);
+    PutU16(b, 28, static_cast<uint32_t>(spec.bit_count));
+    PutU32(b, 30, spec.compression);
+    uint32_t size_image = static_cast<uint32_t>(data);
+    if (spec.size_image_zero) {
+        size_image = 0;
+    } else if (spec.size_image != -1) {
+        size_image = static_cast<uint32_t>(spec.size_image);
+    }
+    PutU32(b, 34, size_image);
+    PutU32(b, 38, 2835);
+    PutU32(b, 42, 2835);
+    PutU32(b, 46, static_cast<uint32_t>(spec.palette_entries));
+    if (spec.header_size >= 108) {
+        PutU32(b, 14 + 56, 0x73524742);  // colour space "sRGB"
+    }
+
+    const size_t table_at = 14 + spec.header_size;
+    for (int i = 0; i < spec.palette_entries; i++) {
+        const PaletteEntry c = static_cast<size_t>(i) < spec.palette.size()
+                                   ? spec.palette[static_cast<size_t>(i)]
+                                   : BmpTestColor(i);
+        b[table_at + 4 * i] = c.blue;
+        b[table_at + 4 * i + 1] = c.green;
+        b[table_at + 4 * i + 2] = c.red;
+        b[table_at + 4 * i + 3] = 0;
+    }
+    for (size_t i = 0; i < static_cast<size_t>(spec.gap); i++) {
+        b[table_at + table + i] = 0xCD;
+    }
+
+    for (size_t y = 0; y < height; y++) {
+        const size_t stored = spec.top_down ? y : height - 1 - y;
+        uint8_t* out = b.data() + pixel_offset + stored * stride;
+        for (size_t i = 0; i < stride; i++) {
+            const size_t src = y * row_bytes + i;
+            out[i] = i < row_bytes && src < spec.rows.size() ? spec.rows[src] : BMP_PAD_BYTE;
+        }
+    }
+    return b;
+}
+
+std::string BmpScratchPath(const std::string& name) {
+    if (scratch.path.empty()) {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "qent_bmp_XXXXXX").string();
+        if (mkdtemp(tmpl.data()) == nullptr) {
+            std::abort();
+        }
+        scratch.path = tmpl;
+    }
+    return scratch.path + "/" + name;
+}
+
+bool BmpWriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) {
+        return false;
+    }
+    const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool BmpReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        return false;
+    }
+    bytes->clear();
+    uint8_t chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof(chunk), f)) > 0) {
+        bytes->insert(bytes->end(), chunk, chunk + n);
+    }
+    std::fclose(f);
+    return true;
+}
+
+void BmpPutU16(std::vector<uint8_t>* bytes, size_t offset, uint16_t value) {
+    PutU16(*bytes, offset, value);
+}
+
+void BmpPutU32(std::vector<uint8_t>* bytes, size_t offset, uint32_t value) {
+    PutU32(*bytes, offset, value);
+}
