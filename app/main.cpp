@@ -1,8 +1,11 @@
 // The program's entry: reads the flags, opens the real screen and hands over to WinMain.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
 #include "app/shell.h"
+#include "game/game.h"
 #include "platform/host.h"
 
 namespace {
@@ -11,17 +14,19 @@ constexpr int EXIT_START_FAILED = 1;
 constexpr int EXIT_BAD_FLAGS = 2;
 
 constexpr const char* USAGE =
-    "usage: qent [--window] [--help] [--version]\n"
-    "  --window   play in a 1280x960 window instead of full screen\n"
-    "  --help     show this text and exit\n"
-    "  --version  show the version and exit\n"
+    "usage: qent [--window] [--assets DIR] [--help] [--version]\n"
+    "  --window      play in a 1280x960 window instead of full screen\n"
+    "  --assets DIR  read the nine asset files from DIR instead of the working folder\n"
+    "  --help        show this text and exit\n"
+    "  --version     show the version and exit\n"
     "Mouse aims, left button shoots, Enter and Space answer the screens, Escape quits,\n"
     "Alt+Enter switches between full screen and a window.\n";
 
 struct AppFlags {
-    int windowed;      // --window
-    int show_help;     // --help
-    int show_version;  // --version
+    int windowed;        // --window
+    int show_help;       // --help
+    int show_version;    // --version
+    const char* assets;  // --assets DIR; null: the working folder
 };
 
 // Fills flags from argv; 0 (after saying why on stderr) for a flag it does not know.
@@ -34,6 +39,8 @@ int AppParseFlags(int argc, char** argv, AppFlags* flags) {
             flags->show_help = 1;
         } else if (std::strcmp(arg, "--version") == 0) {
             flags->show_version = 1;
+        } else if (std::strcmp(arg, "--assets") == 0 && i + 1 < argc) {
+            flags->assets = argv[++i];
         } else {
             // Flags that take a value (such as a folder) read argv[++i] in a branch above.
             std::fprintf(stderr, "qent: unknown flag '%s'\n%s", arg, USAGE);
@@ -62,12 +69,29 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // The files are checked before the screen is touched: a missing one leaves it as it was.
+    const char* folder = flags.assets != nullptr ? flags.assets : ".";
+    char problem[1024];
+    if (!GameCheckAssets(folder, problem, sizeof problem)) {
+        std::fprintf(stderr, "%s\n", problem);
+        return EXIT_START_FAILED;
+    }
+    // The game opens its files by bare name.
+    if (flags.assets != nullptr && chdir(flags.assets) != 0) {
+        std::fprintf(stderr, "qent: cannot enter the asset folder %s\n", flags.assets);
+        return EXIT_START_FAILED;
+    }
+
     HostOptions options{};
     options.backend = HOST_BACKEND_SDL;
     options.windowed = flags.windowed;
     if (!HostStartup(&options)) {
         std::fprintf(stderr, "qent: %s\n", HostError());
         return EXIT_START_FAILED;
+    }
+    if (HostFontProblem() != nullptr) {
+        std::fprintf(stderr, "qent: warning: %s; the game runs without its texts\n",
+                     HostFontProblem());
     }
     int code = WinMain(&app_instance_token, nullptr, "", 1);
     HostShutdown();

@@ -22,8 +22,8 @@ constexpr int PICTURE_COUNT = 7;
 constexpr size_t WAVE_FORMAT_BYTES = 18;  // the wave loader reads this much of the format
 constexpr long WAVE_LARGEST = 64L * 1024 * 1024;
 constexpr const char* HOW_TO_MAKE =
-    "make them with \"make assets\" (or \"make assets DIR=<folder>\") and start qent in that "
-    "folder or with --assets <folder>";
+    "make the nine asset files with \"make assets\" (or \"make assets DIR=<folder>\") and run "
+    "qent there or with --assets <folder>";
 
 // The smallest picture each file must hold: the whole screen, or one row of bordered cells.
 struct PictureNeed {
