@@ -18,23 +18,56 @@
 #include "platform/host_audio.h"
 
 // Counts every allocation through operator new, so the mixing path can be shown to make none.
+// Every form is replaced so that each allocation and release meet the same pair.
 namespace {
 std::atomic<long> allocation_count{0};
+
+void* CountedAllocation(std::size_t size) noexcept {
+    ++allocation_count;
+    return std::malloc(size != 0 ? size : 1);
 }
+}  // namespace
 
 void* operator new(std::size_t size) {
-    ++allocation_count;
-    if (void* p = std::malloc(size != 0 ? size : 1)) {
+    if (void* p = CountedAllocation(size)) {
         return p;
     }
     throw std::bad_alloc();
+}
+
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return CountedAllocation(size);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return CountedAllocation(size);
 }
 
 void operator delete(void* p) noexcept {
     std::free(p);
 }
 
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+
 void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
 
