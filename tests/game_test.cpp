@@ -1,0 +1,670 @@
+// The game played headless with a manual clock and scripted input, grouped by state:
+// start-up and teardown, the intro, title and game over, play, the bonus screen, Escape.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/shell.h"
+#include "game/game.h"
+#include "lib/bitmap.h"
+#include "lib/display.h"
+#include "lib/sound.h"
+#include "platform/headless.h"
+#include "platform/host_audio.h"
+#include "platform/host_input.h"
+#include "tests/support/game_support.h"
+
+namespace {
+
+constexpr int LOOPING = DSBSTATUS_PLAYING | DSBSTATUS_LOOPING;
+
+int32_t Ticks() {
+    HeadlessSetAutoAdvance(0);
+    uint32_t now = HostTicks();
+    HeadlessSetAutoAdvance(1);
+    return static_cast<int32_t>(now);
+}
+
+// The presented frame is exactly the play background: no sprite, no text.
+bool ShowsOnlyPlayBackground() {
+    return GameFrameDiffers(play_background.pixels, 0, 0, 640, 480) == 0;
+}
+
+// ---------------------------------------------------------------------------
+// Start-up and teardown
+
+using StartupTest = GameTest;
+
+TEST_F(StartupTest, SpritesAndSoundsAreSetUpAsListed) {
+    struct Expect {
+        const char* name;
+        const BOB* bob;
+        int width, height, frames, ticks, dx, x, y;
+    };
+    const Expect expected[] = {
+        {"crosshair", &crosshair_bob, 64, 64, 4, 3, 0, 200, 200},
+        {"lock", &lock_bob, 64, 64, 7, 2, 0, 100, 100},
+        {"duck", &duck_bob, 128, 64, 6, 3, -10, 640, -1},
+        {"dead duck", &dead_duck_bob, 128, 64, 3, 3, 0, 0, 0},
+    };
+    for (const Expect& e : expected) {
+        SCOPED_TRACE(e.name);
+        EXPECT_EQ(e.bob->flags & 0x1F, BOB_FLAG_VISIBLE | BOB_FLAG_FRAME_CYCLE);
+        EXPECT_NE(e.bob->flags & BOB_FLAG_LOADED, 0);
+        EXPECT_EQ(e.bob->width, e.width);
+        EXPECT_EQ(e.bob->height, e.height);
+        EXPECT_EQ(e.bob->frame_count, e.frames);
+        EXPECT_EQ(e.bob->ticks_per_frame, e.ticks);
+        EXPECT_EQ(e.bob->dx, e.dx);
+        EXPECT_EQ(e.bob->x, e.x);
+        if (e.y >= 0) {
+            EXPECT_EQ(e.bob->y, e.y);
+        } else {
+            EXPECT_GE(e.bob->y, 0);
+            EXPECT_LE(e.bob->y, 415);
+        }
+    }
+    EXPECT_EQ(rifle_sound, 0);
+    EXPECT_EQ(beep_sound, 1);
+    EXPECT_NE(display_clipper, nullptr);
+    EXPECT_EQ(HostShowCursor(0), -2) << "start-up hides the cursor once";
+}
+
+TEST_F(StartupTest, FirstFrameIsIntroFrameZeroAfterItsPause) {
+    EXPECT_EQ(game_state, GAME_STATE_INTRO);
+    int32_t before = Ticks();
+    RunFrames(1);
+    EXPECT_GE(Ticks() - before, 500) << "intro frame 0 sleeps 500 ms";
+    EXPECT_EQ(intro_frame, 1);
+    EXPECT_TRUE(ShowsOnlyPlayBackground());
+}
+
+TEST_F(StartupTest, FramesAreThirtyThreeMilliseconds) {
+    RunFrames(1);
+    int32_t before = Ticks();
+    RunFrames(10);
+    int32_t took = Ticks() - before;
+    EXPECT_GE(took, 330);
+    EXPECT_LT(took, 400);
+}
+
+// The generated pictures share one palette; give the first two their own so the test can
+// tell which palette stayed.
+TEST_F(StartupTest, PaletteAfterStartupIsStartBmps) {
+    GameTeardown();
+    torn_down = true;
+    std::string folder = GameAssetCopy();
+    ASSERT_FALSE(folder.empty());
+    for (const char* name : {"TOXICBG.BMP", "death.BMP"}) {
+        std::string path = folder + "/" + name;
+        FILE* file = std::fopen(path.c_str(), "r+b");
+        ASSERT_NE(file, nullptr);
+        std::vector<uint8_t> table(1024, 0x5A);
+        std::fseek(file, 54, SEEK_SET);
+        std::fwrite(table.data(), 1, table.size(), file);
+        std::fclose(file);
+    }
+    HeadlessReset();
+    torn_down = false;
+    StartIn(folder);
+    BitmapFile start{};
+    ASSERT_EQ(BitmapFileLoad(&start, "start.BMP"), 1);
+    const PaletteEntry* shown = HeadlessFramePalette();
+    ASSERT_NE(shown, nullptr);
+    for (int i = 0; i < 256; i++) {
+        EXPECT_EQ(palette_shadow[i].red, start.palette[i].red) << "entry " << i;
+        EXPECT_EQ(shown[i].green, start.palette[i].green) << "entry " << i;
+        EXPECT_EQ(shown[i].blue, start.palette[i].blue) << "entry " << i;
+    }
+    BitmapFileUnload(&start);
+}
+
+TEST_F(StartupTest, TeardownReleasesEverything) {
+    GameTeardown();
+    torn_down = true;
+    EXPECT_EQ(HostLiveObjects(), 0);
+    EXPECT_EQ(HostInputLiveObjects(), 0);
+    EXPECT_EQ(HostAudioLiveBuffers(), 0);
+    EXPECT_EQ(play_background.pixels, nullptr);
+    EXPECT_EQ(title_background.pixels, nullptr);
+    EXPECT_EQ(duck_bob.frames[0], nullptr);
+}
+
+// Pictures that fail to load are never copied from, and a failed sound plays harmlessly.
+TEST_F(StartupTest, MissingFilesStillPlay) {
+    GameTeardown();
+    torn_down = true;
+    std::string folder = GameAssetCopy();
+    ASSERT_FALSE(folder.empty());
+    for (const char* name : {"TOXICBG.BMP", "Duck.bmp", "Rifle.WAV"}) {
+        std::filesystem::remove(folder + "/" + name);
+    }
+    torn_down = false;
+    StartIn(folder);
+    EXPECT_EQ(play_background.flags & IMAGE_FLAG_LOADED, 0);
+    EXPECT_EQ(duck_bob.flags & BOB_FLAG_LOADED, 0);
+    EXPECT_EQ(rifle_sound, -1);
+    EXPECT_EQ(beep_sound, 0);
+    StartPlaying();
+    PlaceForShot(300, 200, 350, 240);
+    Button(true);
+    RunFrames(2);
+    EXPECT_EQ(score, 50);
+}
+
+TEST_F(StartupTest, NoAudioDeviceIsASilentGame) {
+    GameTeardown();
+    torn_down = true;
+    refuse_at_start = HOST_REFUSE_AUDIO_DEVICE;
+    torn_down = false;
+    StartIn("");
+    EXPECT_EQ(rifle_sound, -1);
+    EXPECT_EQ(beep_sound, -1);
+    RunFrames(60);  // the intro's tone and shot
+    StartPlaying();
+    PlaceForShot(300, 200, 350, 240);
+    RunFrames(1);
+    EXPECT_TRUE(lock_tone_on);
+    Button(true);
+    RunFrames(1);
+    EXPECT_EQ(score, 50);
+}
+
+TEST(GameAssetsTest, CheckNamesTheFirstBadFileAndTheWayToMakeThem) {
+    const std::string& assets = GameAssetFolder();
+    ASSERT_FALSE(assets.empty());
+    char message[512];
+    EXPECT_EQ(GameCheckAssets(assets.c_str(), message, sizeof message), 1) << message;
+    EXPECT_STREQ(message, "");
+
+    struct Case {
+        const char* file;
+        const char* replace_with;  // null: the file is removed
+    };
+    const Case cases[] = {
+        {"start.BMP", nullptr},           {"Beep.wav", nullptr},
+        {"death.BMP", "Rifle.WAV"},       {"Duck.bmp", "Scanning.BMP"},
+        {"Lockedon.bmp", "Scanning.BMP"}, {"Rifle.WAV", "Duck.bmp"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::string folder = GameAssetCopy();
+        ASSERT_FALSE(folder.empty());
+        std::string path = folder + "/" + c.file;
+        std::filesystem::remove(path);
+        if (c.replace_with != nullptr) {
+            std::filesystem::copy_file(folder + "/" + c.replace_with, path);
+        }
+        EXPECT_EQ(GameCheckAssets(folder.c_str(), message, sizeof message), 0);
+        std::string text = message;
+        EXPECT_NE(text.find(std::string("\"") + c.file + "\""), std::string::npos) << text;
+        EXPECT_NE(text.find(std::filesystem::canonical(folder).string()), std::string::npos)
+            << text;
+        EXPECT_NE(text.find("make assets"), std::string::npos) << text;
+        EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+    }
+}
+
+TEST(GameAssetsTest, WaveWithoutPcmOrDataIsRefused) {
+    struct Case {
+        const char* what;
+        size_t offset;
+        std::vector<uint8_t> bytes;
+    };
+    std::string folder = GameAssetCopy();
+    ASSERT_FALSE(folder.empty());
+    const Case cases[] = {
+        {"format tag 3", 20, {3, 0}},
+        {"no data chunk", 36, {'d', 'a', 't', 'x'}},
+        {"not RIFF", 0, {'R', 'I', 'F', 'X'}},
+    };
+    std::filesystem::copy_file(folder + "/Beep.wav", folder + "/good.wav");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::copy_file(folder + "/good.wav", folder + "/Beep.wav",
+                                   std::filesystem::copy_options::overwrite_existing);
+        FILE* file = std::fopen((folder + "/Beep.wav").c_str(), "r+b");
+        ASSERT_NE(file, nullptr);
+        std::fseek(file, static_cast<long>(c.offset), SEEK_SET);
+        std::fwrite(c.bytes.data(), 1, c.bytes.size(), file);
+        std::fclose(file);
+        char message[512];
+        EXPECT_EQ(GameCheckAssets(folder.c_str(), message, sizeof message), 0);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The intro
+
+using IntroTest = GameTest;
+
+TEST_F(IntroTest, ScriptPositionsSoundsAndEmptyFrames) {
+    for (int frame = 0; frame < INTRO_FRAMES; frame++) {
+        RunFrames(1);
+        SCOPED_TRACE("after intro frame " + std::to_string(frame));
+        bool empty = frame <= 1 || frame == 75 || frame >= 80;
+        EXPECT_EQ(ShowsOnlyPlayBackground(), empty);
+        int beep = SoundGetStatus(beep_sound);
+        EXPECT_EQ(beep, frame >= 48 && frame <= 74 ? LOOPING : 0);
+        if (frame == 47) {
+            EXPECT_EQ(crosshair_bob.x, 310);
+            EXPECT_EQ(crosshair_bob.y, 216);
+            EXPECT_EQ(duck_bob.x, 298);
+            EXPECT_EQ(duck_bob.y, 200);
+            EXPECT_EQ(SoundGetStatus(rifle_sound), 0);
+        }
+        if (frame == 48) {
+            // Placed at (315, 211), then moved with the duck in the same frame.
+            EXPECT_EQ(lock_bob.x, 315 - 7);
+            EXPECT_EQ(lock_bob.y, 211);
+        }
+        if (frame == 74) {
+            EXPECT_EQ(duck_bob.x, 109);
+            EXPECT_EQ(lock_bob.x, 126);
+        }
+        if (frame == 75) {
+            EXPECT_EQ(SoundGetStatus(rifle_sound), DSBSTATUS_PLAYING);
+        }
+        if (frame >= 76 && frame <= 79) {
+            EXPECT_EQ(dead_duck_bob.x, 109);
+            EXPECT_EQ(dead_duck_bob.y, 200);
+            EXPECT_GT(GameFrameDiffers(play_background.pixels, 109, 200, 237, 264), 0);
+        }
+        EXPECT_EQ(game_state, frame < 99 ? GAME_STATE_INTRO : GAME_STATE_TITLE);
+    }
+    EXPECT_EQ(intro_frame, 0);
+}
+
+TEST_F(IntroTest, EnterAndSpaceDoNotSkipIt) {
+    Key(DIK_RETURN, true);
+    Key(DIK_SPACE, true);
+    RunFrames(99);
+    EXPECT_EQ(game_state, GAME_STATE_INTRO);
+    RunFrames(1);
+    EXPECT_EQ(game_state, GAME_STATE_TITLE);
+}
+
+// ---------------------------------------------------------------------------
+// Title and game over
+
+using MenuTest = GameTest;
+
+TEST_F(MenuTest, TwoEnterPressesLeadFromGameOverToANewGame) {
+    game_state = GAME_STATE_GAME_OVER;
+    score = 730;
+    lives = 0;
+    level = 4;
+    misses = 9;
+    level_misses = 2;
+    level_escapes = -3;
+    level_hits = 2;
+    BobSetVelocity(&duck_bob, -18, 0);
+    Key(DIK_RETURN, true);
+    RunFrames(1);
+    EXPECT_EQ(game_state, GAME_STATE_TITLE);
+    RunFrames(5);
+    EXPECT_EQ(game_state, GAME_STATE_TITLE) << "a held Enter acts once";
+    Key(DIK_RETURN, false);
+    RunFrames(1);
+    Key(DIK_RETURN, true);
+    RunFrames(1);
+    EXPECT_EQ(game_state, GAME_STATE_PLAYING);
+    EXPECT_EQ(score, 0);
+    EXPECT_EQ(lives, 5);
+    EXPECT_EQ(level, 1);
+    EXPECT_EQ(misses, 0);
+    EXPECT_EQ(level_misses, 0);
+    EXPECT_EQ(level_escapes, 0);
+    EXPECT_EQ(level_hits, 0);
+    EXPECT_EQ(duck_bob.dx, -10);
+    EXPECT_EQ(duck_bob.x, 640);
+    EXPECT_GE(duck_bob.y, -64);
+    EXPECT_LE(duck_bob.y, 415);
+}
+
+TEST_F(MenuTest, TitleAndGameOverDrawTheirTexts) {
+    if (HostFontProblem() != nullptr) {
+        GTEST_SKIP() << HostFontProblem();
+    }
+    game_state = GAME_STATE_TITLE;
+    RunFrames(1);
+    EXPECT_GT(GameFrameDiffers(title_background.pixels, 550, 450, 640, 480), 0);
+    EXPECT_EQ(GameFrameDiffers(title_background.pixels, 0, 0, 640, 440), 0);
+    game_state = GAME_STATE_GAME_OVER;
+    RunFrames(1);
+    EXPECT_GT(GameFrameDiffers(game_over_background.pixels, 10, 10, 120, 40), 0);
+    EXPECT_EQ(GameFrameDiffers(game_over_background.pixels, 0, 60, 640, 480), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Play
+
+class PlayTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        StartPlaying();
+    }
+};
+
+TEST_F(PlayTest, MouseMotionMovesTheCrossHairByThreeQuarters) {
+    const int motions[][2] = {{1, 0}, {-1, 0}, {3, 0}, {-3, 0}, {100, -7}, {-41, 9}};
+    for (const auto& m : motions) {
+        BobSetPosition(&crosshair_bob, 300, 200);
+        Motion(m[0], m[1]);
+        RunFrames(1);
+        int expect_x = 300 + static_cast<int>(m[0] * 0.75);
+        int expect_y = 200 + static_cast<int>(m[1] * 0.75);
+        EXPECT_EQ(crosshair_bob.x, expect_x) << "motion " << m[0] << ", " << m[1];
+        EXPECT_EQ(crosshair_bob.y, expect_y) << "motion " << m[0] << ", " << m[1];
+    }
+}
+
+TEST_F(PlayTest, CrossHairCentreStaysOnTheScreen) {
+    const int motions[][4] = {
+        {5000, 0, 640, -1}, {-5000, 0, 0, -1}, {0, 5000, -1, 480}, {0, -5000, -1, 0}};
+    for (const auto& m : motions) {
+        Motion(m[0], m[1]);
+        RunFrames(1);
+        if (m[2] >= 0) {
+            EXPECT_EQ(crosshair_bob.center_x, m[2]) << "motion " << m[0];
+        }
+        if (m[3] >= 0) {
+            EXPECT_EQ(crosshair_bob.center_y, m[3]) << "motion " << m[1];
+        }
+    }
+}
+
+TEST_F(PlayTest, ShotsOnTheAimBoxEdgesMissAndInsideHit) {
+    // Duck at (300, 200): box 300..428 across, 200..264 down; aim box 301..417 x 221..263.
+    struct Shot {
+        const char* where;
+        int cx, cy;
+        bool hit;
+    };
+    const Shot shots[] = {
+        {"left edge", 300, 240, false},           {"10 in from the right", 418, 240, false},
+        {"20 below the top", 350, 220, false},    {"bottom edge", 350, 264, false},
+        {"just inside top-left", 301, 221, true}, {"just inside bottom-right", 417, 263, true},
+    };
+    for (const Shot& s : shots) {
+        SCOPED_TRACE(s.where);
+        score = 100;
+        int misses_before = misses;
+        PlaceForShot(300, 200, s.cx, s.cy);
+        Button(true);
+        RunFrames(1);
+        Button(false);
+        EXPECT_EQ(score, s.hit ? 150 : 80);
+        EXPECT_EQ(misses, misses_before + (s.hit ? 0 : 1));
+        EXPECT_EQ(level_hits, s.hit ? 1 : 0);
+        EXPECT_EQ(duck_bob.x, s.hit ? 640 : 300);
+        EXPECT_EQ(SoundGetStatus(rifle_sound), DSBSTATUS_PLAYING);
+        if (s.hit) {
+            EXPECT_TRUE(dead_duck_active);
+            EXPECT_EQ(dead_duck_bob.x, 300);
+            EXPECT_EQ(dead_duck_bob.frame_index, 0);
+            EXPECT_EQ(lock_bob.x, crosshair_bob.x);
+            level_hits = 0;
+        }
+        RunFrames(1);  // button up: the latch clears
+    }
+}
+
+TEST_F(PlayTest, HeldButtonFiresOnce) {
+    PlaceForShot(300, 200, 350, 240);
+    Button(true);
+    RunFrames(1);
+    EXPECT_EQ(score, 50);
+    RunFrames(3);  // held, off the duck
+    PlaceForShot(300, 200, 350, 240);
+    RunFrames(3);  // held, over the duck again
+    EXPECT_EQ(score, 50);
+    EXPECT_EQ(misses, 0);
+    EXPECT_EQ(level_hits, 1);
+    Button(false);
+    RunFrames(1);
+    PlaceForShot(300, 200, 350, 240);
+    Button(true);
+    RunFrames(1);
+    EXPECT_EQ(level_hits, 2) << "a release and a new press fire again";
+}
+
+TEST_F(PlayTest, MissesNeverTakeTheScoreBelowZero) {
+    const int starts[][2] = {{0, 0}, {10, 0}, {20, 0}, {30, 10}};
+    for (const auto& s : starts) {
+        score = s[0];
+        PlaceForShot(300, 200, 100, 100);
+        Button(true);
+        RunFrames(1);
+        Button(false);
+        RunFrames(1);
+        EXPECT_EQ(score, s[1]) << "a miss at score " << s[0];
+        EXPECT_EQ(std::string(hud_text).rfind("Score: " + std::to_string(s[1]) + " ", 0), 0u)
+            << hud_text;
+    }
+}
+
+TEST_F(PlayTest, LockToneStartsOnceAndStopsOnTheFirstFrameOff) {
+    PlaceForShot(300, 200, 350, 240);
+    RunFrames(1);
+    EXPECT_EQ(SoundGetStatus(beep_sound), LOOPING);
+    EXPECT_TRUE(lock_tone_on);
+    EXPECT_EQ(lock_bob.x, crosshair_bob.x);
+    int16_t mixed[2 * 100];
+    HostAudioMix(sound_device, mixed, 100, 11025);
+    uint32_t before = 0;
+    HostAudioBufferGetCurrentPosition(sound_table[beep_sound].buffer, &before, nullptr);
+    ASSERT_GT(before, 0u);
+    RunFrames(1);  // still on the duck: not started again, so not rewound
+    uint32_t after = 0;
+    HostAudioBufferGetCurrentPosition(sound_table[beep_sound].buffer, &after, nullptr);
+    EXPECT_EQ(after, before);
+
+    // A miss in the very frame the sight leaves the duck leaves the tone on.
+    PlaceForShot(300, 200, 100, 100);
+    Button(true);
+    RunFrames(1);
+    EXPECT_EQ(misses, 1);
+    EXPECT_EQ(SoundGetStatus(beep_sound), LOOPING);
+    RunFrames(1);
+    EXPECT_EQ(SoundGetStatus(beep_sound), 0);
+    EXPECT_FALSE(lock_tone_on);
+}
+
+TEST_F(PlayTest, AnEscapedDuckCostsALife) {
+    BobSetPosition(&duck_bob, -118, 100);  // the next move ends it at box_right 0
+    RunFrames(1);
+    EXPECT_EQ(lives, 4);
+    EXPECT_EQ(level_escapes, -1);
+    EXPECT_EQ(duck_bob.x, 640);
+    EXPECT_EQ(duck_bob.dx, -10);
+    BobSetPosition(&duck_bob, -117, 100);
+    RunFrames(1);
+    EXPECT_EQ(lives, 4) << "box_right 1 is still on screen";
+}
+
+TEST_F(PlayTest, FifthHitShowsTheBonusScreenNextFrame) {
+    // Low on the screen, clear of the bonus texts.
+    level_hits = 4;
+    PlaceForShot(300, 350, 350, 390);
+    RunFrames(1);  // locked on: the tone loops
+    Button(true);
+    RunFrames(1);
+    EXPECT_EQ(game_state, GAME_STATE_LEVEL_COMPLETE);
+    EXPECT_EQ(level, 2);
+    EXPECT_EQ(level_hits, 0);
+    EXPECT_FALSE(dead_duck_active);
+    EXPECT_EQ(SoundGetStatus(beep_sound), 0);
+    // Three animation steps at three ticks a frame: one frame step, drawn at the duck's place
+    // (its right part lies clear of the lock marker).
+    EXPECT_EQ(dead_duck_bob.frame_index, 1);
+    EXPECT_EQ(dead_duck_bob.y, 350);
+    EXPECT_GT(GameFrameDiffers(play_background.pixels, 382, 350, 427, 413), 0);
+    Button(false);
+    RunFrames(1);
+    EXPECT_EQ(game_state, GAME_STATE_LEVEL_COMPLETE);
+    EXPECT_EQ(GameFrameDiffers(play_background.pixels, 0, 340, 640, 480), 0)
+        << "the bonus screen draws no sprite";
+}
+
+TEST_F(PlayTest, RunningOutOfLivesWinsOverACompletedLevel) {
+    level_hits = 4;
+    lives = 0;
+    PlaceForShot(300, 200, 350, 240);
+    Button(true);
+    RunFrames(1);
+    EXPECT_EQ(level, 2);
+    EXPECT_EQ(game_state, GAME_STATE_GAME_OVER);
+}
+
+TEST_F(PlayTest, LastLifeLostEndsTheGameAndStopsTheTone) {
+    lives = 1;
+    PlaceForShot(0, 200, 60, 240);
+    RunFrames(1);
+    ASSERT_EQ(SoundGetStatus(beep_sound), LOOPING);
+    BobSetPosition(&duck_bob, -128, 200);
+    Button(true);  // a miss in the same frame keeps the tone in play, but not past the game
+    RunFrames(1);
+    EXPECT_EQ(lives, 0);
+    EXPECT_EQ(game_state, GAME_STATE_GAME_OVER);
+    EXPECT_EQ(SoundGetStatus(beep_sound), 0);
+    EXPECT_FALSE(lock_tone_on);
+}
+
+// ---------------------------------------------------------------------------
+// The bonus screen
+
+class LevelCompleteTest : public PlayTest {
+protected:
+    // Plays the fifth hit of level 1 with the given tallies; the bonus screen comes next.
+    void FinishLevel(int escapes, int missed) {
+        score = 1000;
+        level_hits = 4;
+        level_escapes = escapes;
+        level_misses = missed;
+        PlaceForShot(300, 200, 350, 240);
+        Button(true);
+        RunFrames(1);
+        Button(false);
+        ASSERT_EQ(game_state, GAME_STATE_LEVEL_COMPLETE);
+    }
+};
+
+TEST_F(LevelCompleteTest, BonusesAndTheNextDuckSpeed) {
+    struct Case {
+        int escapes, missed, points;
+    };
+    const Case cases[] = {{0, 0, 400}, {-1, 0, 300}, {0, 1, 200}, {-2, 3, 100}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("escapes " + std::to_string(c.escapes) + ", misses " +
+                     std::to_string(c.missed));
+        level = 1;
+        lives = 5;
+        FinishLevel(c.escapes, c.missed);
+        RunFrames(3);
+        EXPECT_EQ(game_state, GAME_STATE_LEVEL_COMPLETE) << "it waits for Space";
+        Key(DIK_SPACE, true);
+        RunFrames(1);
+        Key(DIK_SPACE, false);
+        EXPECT_EQ(game_state, GAME_STATE_PLAYING);
+        EXPECT_EQ(score, 1050 + c.points);
+        EXPECT_EQ(lives, 6);
+        EXPECT_EQ(level_escapes, 0);
+        EXPECT_EQ(level_misses, 0);
+        EXPECT_EQ(duck_bob.dx, -14);
+        RunFrames(1);
+        EXPECT_EQ(duck_bob.x, 640 - 14);
+    }
+}
+
+TEST_F(LevelCompleteTest, SpaceHeldContinuesAtOnce) {
+    Key(DIK_SPACE, true);
+    FinishLevel(0, 0);
+    RunFrames(1);
+    EXPECT_EQ(game_state, GAME_STATE_PLAYING);
+    EXPECT_EQ(score, 1450);
+}
+
+TEST_F(LevelCompleteTest, OnlyEarnedBonusTextsShow) {
+    if (HostFontProblem() != nullptr) {
+        GTEST_SKIP() << HostFontProblem();
+    }
+    // Rows of the no-escape text (190 + 30) and the sharp-shooting text (190 + 60).
+    const int tallies[][2] = {{0, 0}, {-1, 0}, {0, 2}, {-1, 2}};
+    for (const auto& t : tallies) {
+        FinishLevel(t[0], t[1]);
+        RunFrames(1);
+        EXPECT_EQ(GameFrameDiffers(play_background.pixels, 0, 222, 640, 246) > 0, t[0] == 0)
+            << "escapes " << t[0];
+        EXPECT_EQ(GameFrameDiffers(play_background.pixels, 0, 252, 640, 276) > 0, t[1] == 0)
+            << "misses " << t[1];
+        EXPECT_GT(GameFrameDiffers(play_background.pixels, 0, 282, 640, 336), 0);
+        game_state = GAME_STATE_PLAYING;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Escape, through the shell's loop
+
+int frames_run = 0;
+int escape_frame = 0;
+uint32_t palette_after_escape_frame[3] = {0, 0, 0};
+uint32_t escape_frame_ms = 0;
+
+int FrameWithEscape() {
+    frames_run++;
+    if (frames_run == escape_frame) {
+        HostInputKey(DIK_ESCAPE, 1);
+        HostInputKey(DIK_ESCAPE, 0);  // a tap: read as down once
+    }
+    uint32_t before = HostTicks();
+    GameFrame();
+    if (frames_run == escape_frame) {
+        escape_frame_ms = HostTicks() - before;
+        uint32_t brightest[3] = {0, 0, 0};
+        for (int i = 1; i < 256; i++) {
+            brightest[0] = std::max<uint32_t>(brightest[0], palette_shadow[i].red);
+            brightest[1] = std::max<uint32_t>(brightest[1], palette_shadow[i].green);
+            brightest[2] = std::max<uint32_t>(brightest[2], palette_shadow[i].blue);
+        }
+        std::copy(brightest, brightest + 3, palette_after_escape_frame);
+        EXPECT_EQ(SoundGetStatus(beep_sound), 0);
+    }
+    return 1;
+}
+
+TEST(EscapeTest, EscapeInTheIntroEndsTheProgramAfterTheFade) {
+    ASSERT_FALSE(GameAssetFolder().empty());
+    HeadlessReset();
+    HostInputReset();
+    HeadlessSetAutoAdvance(1);
+    GameResetVariables();
+    sound_init_pending = 1;
+    std::string here = std::filesystem::current_path().string();
+    std::filesystem::current_path(GameAssetFolder());
+    ShellGame saved = shell_game;
+    shell_game = ShellGame{GameStartup, FrameWithEscape, GameTeardown};
+    frames_run = 0;
+    escape_frame = 50;  // the lock tone is looping
+    char instance = 0;
+    int code = WinMain(&instance, nullptr, "", 1);
+    shell_game = saved;
+    std::filesystem::current_path(here);
+
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(frames_run, escape_frame + 1) << "one more pass handles the close request";
+    EXPECT_GE(escape_frame_ms, 33u + 80 * 12) << "the fade's 80 steps of 12 ms";
+    for (uint32_t channel : palette_after_escape_frame) {
+        EXPECT_LE(channel, 15u) << "after the fade no channel is above 255 - 240";
+    }
+    EXPECT_EQ(HostLiveObjects(), 0);
+    EXPECT_EQ(HostAudioLiveBuffers(), 0);
+    HeadlessReset();
+}
+
+}  // namespace
