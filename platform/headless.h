@@ -50,8 +50,8 @@ int HostWritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t
 
 // ---- Between tests
 // Empties the message queue, forgets windows and classes, resets the clock to 0 with no
-// auto-advance, clears refusals and the presented frame. Display objects still alive stay
-// alive (see HostLiveObjects).
+// auto-advance, clears refusals and the presented frame, and releases every key and button.
+// Display objects still alive stay alive (see HostLiveObjects).
 void HeadlessReset();
 int HostLiveObjects();  // display objects, palettes, clippers and surfaces not yet released
 

@@ -10,6 +10,7 @@
 #include "platform/backend.h"
 #include "platform/headless.h"
 #include "platform/host.h"
+#include "platform/host_input.h"
 
 struct HostWindow {
     HostWindowProc proc = nullptr;
@@ -245,4 +246,5 @@ void HeadlessReset() {
     core.error.clear();
     HeadlessResetClock();
     HeadlessResetFrame();
+    HostInputReset();
 }
