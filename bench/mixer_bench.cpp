@@ -74,7 +74,7 @@ void BM_Mix64Voices_Ours(benchmark::State& state) {
     ReportFrames(state);
     HostAudioDeviceRelease(device);
 }
-BENCHMARK(BM_Mix64Voices_Ours)->Name("BM_Mix64Voices/ours")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Mix64Voices_Ours)->Name("BM_Mix64Voices/qent")->Unit(benchmark::kMillisecond);
 
 // SDL: each voice converted by its own audio stream (U8 mono at its frequency to S16 stereo
 // at 48000 Hz), then mixed in with SDL_MixAudioFormat at its volume.
@@ -120,6 +120,8 @@ void BM_Mix64Voices_Sdl(benchmark::State& state) {
         SDL_FreeAudioStream(stream);
     }
 }
-BENCHMARK(BM_Mix64Voices_Sdl)->Name("BM_Mix64Voices/sdl2")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Mix64Voices_Sdl)
+    ->Name("BM_Mix64Voices/sdl2_stream_mix")
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
