@@ -85,9 +85,9 @@ Look DuskLook() {
     look.rim = {70, 50, 80};
     look.window_lit = 0.16f;
     look.window_glow = 0.0f;
-    look.smoke = {112, 100, 100};
-    look.smoke_lit = {168, 152, 120};
-    look.smoke_shade = {72, 58, 78};
+    look.smoke = {84, 70, 84};
+    look.smoke_lit = {130, 116, 106};
+    look.smoke_shade = {52, 40, 62};
     look.smoke_alpha = 0.7f;
     look.steam = {206, 190, 166};
     look.steam_lit = {238, 234, 196};
@@ -164,9 +164,9 @@ struct Structure {
 
 const std::vector<Structure>& NearSkyline() {
     static const std::vector<Structure> skyline = {
-        {KIND_BLOCK, -2, 62, 34, true},       {KIND_BLOCK, 20, 44, 54, true},
-        {KIND_BLOCK, 58, 120, 22, false},     {KIND_TOWER, 106, 194, 102, false},
-        {KIND_TOWER, 186, 250, 80, false},    {KIND_HALL, 248, 338, 46, false},
+        {KIND_BLOCK, -2, 24, 40, true},       {KIND_TOWER, 18, 106, 102, false},
+        {KIND_TOWER, 98, 162, 80, false},     {KIND_BLOCK, 160, 224, 30, true},
+        {KIND_BLOCK, 176, 200, 50, true},     {KIND_HALL, 222, 300, 46, false},
         {KIND_CHIMNEY, 293, 307, 176, false}, {KIND_CHIMNEY, 316, 328, 140, false},
         {KIND_BLOCK, 338, 432, 72, true},     {KIND_BLOCK, 352, 382, 94, true},
         {KIND_TANK, 436, 488, 44, false},     {KIND_CHIMNEY, 462, 478, 198, false},
@@ -370,13 +370,13 @@ void DrawPlume(Canvas* canvas, const PlumeSource& source, const Look& look, Rng*
         if (source.steam) {
             float r = source.size * (1.0f + 0.13f * static_cast<float>(k)) + RngRange(rng, -1, 1);
             puffs.push_back({x, y, r, look.steam_alpha * (1.0f - 0.75f * f)});
-            x += 2.5f + 2.4f * static_cast<float>(k) + RngRange(rng, -1.5f, 1.5f);
+            x -= 2.5f + 2.4f * static_cast<float>(k) + RngRange(rng, -1.5f, 1.5f);
             y -= r * 0.55f;
         } else {
             float r =
                 source.size * (0.8f + 0.22f * static_cast<float>(k)) + RngRange(rng, -0.5f, 0.5f);
             puffs.push_back({x, y, r, look.smoke_alpha * (1.0f - 0.85f * f)});
-            x += 4.0f + 0.9f * static_cast<float>(k) + RngRange(rng, -1, 1);
+            x -= 3.0f + 0.7f * static_cast<float>(k) + RngRange(rng, -1, 1);
             y -= 2.8f - 0.12f * static_cast<float>(k) + RngRange(rng, -0.6f, 0.6f);
         }
     }
@@ -409,7 +409,7 @@ void DrawNearSkyline(Canvas* canvas, const Look& look, std::vector<PlumeSource>*
         shapes.push_back(StructureShape(s, base));
     }
     // Pipes and a gantry between the blocks.
-    shapes.push_back(ShapeRect(58, base - 30, 122, base - 27));
+    shapes.push_back(ShapeRect(150, base - 40, 226, base - 37));
     shapes.push_back(ShapeRect(430, base - 24, 600, base - 21));
     for (float x = 440; x < 600; x += 22) {
         shapes.push_back(ShapeLine({x, base - 21}, {x + 11, base}, 1.6f));
@@ -437,7 +437,7 @@ void DrawNearSkyline(Canvas* canvas, const Look& look, std::vector<PlumeSource>*
                       ShapeRect(cx - TowerHalfWidth(half, 1.0f), top,
                                 cx + TowerHalfWidth(half, 1.0f), top + 2),
                       look.rim);
-            plumes->push_back({{cx + 2, top - 4}, half * 0.3f, true});
+            plumes->push_back({{cx - 2, top - 4}, half * 0.3f, true});
         } else if (s.kind == KIND_CHIMNEY) {
             float w = s.x1 - s.x0;
             FillShape(canvas, ShapeRect(cx - w * 0.42f, top + 8, cx + w * 0.42f, top + 12),
@@ -446,7 +446,7 @@ void DrawNearSkyline(Canvas* canvas, const Look& look, std::vector<PlumeSource>*
                       look.rim);
             FillShape(canvas, ShapeEllipse(cx, top - 1, 1.6f, 1.6f, 0), {236, 50, 36});
             PaintGlow(canvas, cx, top - 1, 7, {236, 50, 36}, 0.5f, 2.0f);
-            plumes->push_back({{cx + 2, top - 3}, w * 0.32f, false});
+            plumes->push_back({{cx - 2, top - 3}, w * 0.32f, false});
         } else if (s.kind == KIND_TANK) {
             for (float x = s.x0 + 6; x < s.x1 - 3; x += 8) {
                 FillShape(canvas, ShapeRect(x, top + 8, x + 1, base), look.rim);
@@ -690,7 +690,7 @@ IndexedPicture SceneTitle() {
     Affine duck = AffineThen(AffineThen(AffineTranslate(-62, -34), AffineScale(0.62f, 0.62f)),
                              AffineTranslate(584, 104));
     DrawDuckSilhouette(&canvas, {58, duck, false}, {6, 6, 14});
-    DrawScanSight(&canvas, 574, 102, 0.85f, 0);
+    DrawScanSight(&canvas, 548, 106, 0.75f, 0);
 
     TitleStyle style;
     style.unit = 15;
@@ -745,8 +745,16 @@ IndexedPicture SceneGameOver() {
     DrawWorld(&canvas, look, false);
 
     // A dead duck floats belly up.
-    Affine floating = AffineThen(AffineThen(AffineTranslate(-62, -34), AffineScale(0.5f, -0.5f)),
-                                 AffineTranslate(470, 404));
+    Affine floating = AffineThen(AffineThen(AffineTranslate(-62, -34), AffineScale(0.8f, -0.8f)),
+                                 AffineTranslate(476, 398));
+    for (int i = 0; i < 2; ++i) {
+        float size = 1.0f + 0.4f * static_cast<float>(i);
+        FillShape(
+            &canvas,
+            ShapeTransform(ShapeRing(0, 0, 1.0f, 0.86f),
+                           AffineThen(AffineScale(56 * size, 7 * size), AffineTranslate(474, 414))),
+            look.ripple_light, 0.55f - 0.2f * static_cast<float>(i));
+    }
     Canvas duck = CanvasMake(W, H, {0, 0, 0}, 0.0f);
     DrawDuck(&duck, {-30, floating, true});
     for (size_t i = 0; i < canvas.pixels.size(); ++i) {

@@ -464,7 +464,7 @@ SpriteSheet SheetDeadDuck() {
             DrawDuck(c, {-35, place, true});
             DarkenEdges(c, 0.5f);
             for (int k = 0; k < 4; ++k) {
-                DrawFeather(c, RngRange(&rng, 30, 100), RngRange(&rng, 3, 14),
+                DrawFeather(c, RngRange(&rng, 30, 100), RngRange(&rng, 7, 16),
                             RngRange(&rng, 0, PI), 0.85f, plumes[k % 4]);
             }
         }
