@@ -38,6 +38,9 @@ struct BitmapFile {
     uint8_t* pixels;            // rows top-down, no padding; null when nothing is loaded
 };
 
+// Takes uncompressed 8-, 16- and 24-bit files, bottom-up or top-down, up to 16384 pixels
+// each way. A refused file leaves info_header, palette and pixels as they were (file_header
+// holds what was read); running out of memory or a failed read leaves pixels null.
 int BitmapFileLoad(BitmapFile* bitmap, const char* filename);  // 1 loaded, 0 refused
 int BitmapFileUnload(BitmapFile* bitmap);                      // always 1
 int FlipRows(uint8_t* image, int bytes_per_row, int rows);     // 0 when out of memory
@@ -60,11 +63,12 @@ struct BitmapImage {
     uint8_t* pixels;  // owned; rows top-down, no padding
 };
 
-int ImageCreate(BitmapImage* image, int x, int y, int width, int height);
-int ImageDestroy(BitmapImage* image);
+int ImageCreate(BitmapImage* image, int x, int y, int width, int height);  // 0: empty size
+int ImageDestroy(BitmapImage* image);  // 0 when the record holds no pixels
 // Copies the image into a buffer with the given pitch; transparent skips index 0. The image
-// rectangle is cut to the clipping rectangle (0, 0)-(639, 479).
+// rectangle is cut to the clipping rectangle (0, 0)-(639, 479) and to the pitch.
 int ImageDraw(BitmapImage* image, uint8_t* dest, int dest_pitch, int transparent);
+// 0 when the source rectangle leaves the picture or the file does not hold 8-bit pixels.
 int ImageLoad(BitmapImage* image, const BitmapFile* bitmap, int cx, int cy, int mode);
 
 #endif

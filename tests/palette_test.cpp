@@ -279,7 +279,7 @@ TEST_F(PaletteDisplayTest, SavedSetUpPaletteBeginsWithTheRedRamp) {
     ASSERT_EQ(PaletteGetAll(pal.data()), 1);
     const std::string path = BmpScratchPath("setup.pal");
     ASSERT_EQ(PaletteSaveFile(path.c_str(), pal.data()), 1);
-    EXPECT_EQ(ReadText(path).substr(0, 24), "\n0 0 0 4\n4 0 0 4\n8 0 0 4\n");
+    EXPECT_EQ(ReadText(path).substr(0, 25), "\n0 0 0 4\n4 0 0 4\n8 0 0 4\n");
 }
 
 TEST_F(PaletteDisplayTest, ChangesShowOnTheScreenAtOnce) {
