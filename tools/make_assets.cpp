@@ -37,13 +37,11 @@ std::vector<NamedPicture> MakePictures() {
     pictures.push_back({"TOXICBG.BMP", "TOXICBG.BMP - play field", ScenePlayField(), false});
     pictures.push_back({"death.BMP", "death.BMP - game over", SceneGameOver(), false});
     pictures.push_back({"start.BMP", "start.BMP - title", SceneTitle(), false});
+    pictures.push_back({"Scanning.BMP", "Scanning.BMP, 4", FromSheet(SheetScanning()), true});
+    pictures.push_back({"Lockedon.bmp", "Lockedon.bmp, 7", FromSheet(SheetLockedOn()), true});
+    pictures.push_back({"Duck.bmp", "Duck.bmp, 6 frames", FromSheet(SheetDuck()), true});
     pictures.push_back(
-        {"Scanning.BMP", "Scanning.BMP 4 x 64x64", FromSheet(SheetScanning()), true});
-    pictures.push_back(
-        {"Lockedon.bmp", "Lockedon.bmp 7 x 64x64", FromSheet(SheetLockedOn()), true});
-    pictures.push_back({"Duck.bmp", "Duck.bmp 6 x 128x64", FromSheet(SheetDuck()), true});
-    pictures.push_back(
-        {"deadduck.bmp", "deadduck.bmp 3 x 128x64", FromSheet(SheetDeadDuck()), true});
+        {"deadduck.bmp", "deadduck.bmp, 3 frames", FromSheet(SheetDeadDuck()), true});
     return pictures;
 }
 
@@ -116,8 +114,8 @@ int WriteContactSheet(const std::string& path, const std::vector<NamedPicture>& 
     uint8_t ground = static_cast<uint8_t>(PaletteRampIndex("night", 2));
     uint8_t backdrop = static_cast<uint8_t>(PaletteRampIndex("dusk sky", 16));
     sheet.pixels.assign(static_cast<size_t>(sheet.width) * sheet.height, ground);
-    StampText(&sheet, "QENT - the asset pack (sprite sheets shown over the sky)", gap, 12, 3,
-              PaletteColour(PAL_WHITE));
+    StampText(&sheet, "QENT - the asset pack (sprite sheets over the sky, with their frame counts)",
+              gap, 12, 3, PaletteColour(PAL_WHITE));
     int x = gap;
     for (int i = 0; i < 3; ++i) {
         StampText(&sheet, pictures[i].caption, x, 44, 2, PaletteColour(PAL_YELLOW));
@@ -125,11 +123,16 @@ int WriteContactSheet(const std::string& path, const std::vector<NamedPicture>& 
         x += SCENE_WIDTH + gap;
     }
     const int order[4] = {5, 6, 3, 4};  // ducks first, then the two sights
-    x = gap;
+    int used = 0;
+    for (int i : order) {
+        used += pictures[i].picture.width;
+    }
+    int spread = (sheet.width - used) / 5;
+    x = spread;
     for (int i : order) {
         StampText(&sheet, pictures[i].caption, x, sprites_y - label, 2, PaletteColour(PAL_CYAN));
         Place(&sheet, pictures[i], x, sprites_y, backdrop);
-        x += pictures[i].picture.width + gap;
+        x += pictures[i].picture.width + spread;
     }
     PaletteEntry palette[ASSET_PALETTE_SIZE];
     const AssetPalette& pal = AssetPaletteGet();
