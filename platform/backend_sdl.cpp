@@ -169,11 +169,30 @@ void SdlRefresh(uint32_t now) {
     sdl.refreshing = 0;
 }
 
+// Left to itself SDL falls back to drivers that show nothing. Unless the user names a
+// driver (SDL_VIDEODRIVER=dummy for a headless run), only real screens are tried.
+void SdlChooseVideoDrivers() {
+    if (SDL_getenv("SDL_VIDEODRIVER") != nullptr) {
+        return;
+    }
+    std::string drivers;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); i++) {
+        const std::string name = SDL_GetVideoDriver(i);
+        if (name == "offscreen" || name == "dummy" || name == "evdev" ||
+            (name == "wayland" && SDL_getenv("WAYLAND_DISPLAY") == nullptr)) {
+            continue;
+        }
+        drivers += (drivers.empty() ? "" : ",") + name;
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+}
+
 void SdlClose();
 
 int SdlOpen(const HostOptions* options, std::string* error) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    SdlChooseVideoDrivers();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         *error = std::string("no display could be opened (") + SDL_GetError() +
                  "); to run without a screen use a virtual one: "
