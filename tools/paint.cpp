@@ -261,11 +261,6 @@ Shape ShapeBlade(Vec2 p0, Vec2 p1, Vec2 p2, float w0, float w2) {
     return ShapePolygon(left);
 }
 
-Shape ShapeCut(Shape shape) {
-    shape.subtract = true;
-    return shape;
-}
-
 // ---- Coverage
 
 Coverage Cover(const std::vector<Shape>& shapes, int canvas_w, int canvas_h, int samples) {
@@ -348,15 +343,6 @@ Coverage Cover(const std::vector<Shape>& shapes, int canvas_w, int canvas_h, int
 
 Coverage CoverOne(const Shape& shape, int canvas_w, int canvas_h, int samples) {
     return Cover(std::vector<Shape>{shape}, canvas_w, canvas_h, samples);
-}
-
-float CoverageAt(const Coverage& cov, int x, int y) {
-    x -= cov.x0;
-    y -= cov.y0;
-    if (x < 0 || y < 0 || x >= cov.w || y >= cov.h) {
-        return 0;
-    }
-    return cov.a[static_cast<size_t>(y) * cov.w + x];
 }
 
 void CoverageClipBelow(Coverage* cov, float y_limit) {
@@ -485,13 +471,38 @@ void LayerBlur(Layer* layer, int radius, int passes) {
 
 Layer LayerDilate(const Layer& layer, int radius) {
     Layer out = LayerMake(layer.width, layer.height);
+    // Only the box around what is set can change.
+    int min_x = layer.width, min_y = layer.height, max_x = -1, max_y = -1;
     for (int y = 0; y < layer.height; ++y) {
         for (int x = 0; x < layer.width; ++x) {
+            if (layer.v[static_cast<size_t>(y) * layer.width + x] > 0) {
+                min_x = std::min(min_x, x);
+                max_x = std::max(max_x, x);
+                min_y = std::min(min_y, y);
+                max_y = std::max(max_y, y);
+            }
+        }
+    }
+    if (max_x < 0) {
+        return out;
+    }
+    int x0 = std::max(0, min_x - radius);
+    int x1 = std::min(layer.width - 1, max_x + radius);
+    int y0 = std::max(0, min_y - radius);
+    int y1 = std::min(layer.height - 1, max_y + radius);
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
             float best = 0;
             for (int dy = -radius; dy <= radius; ++dy) {
+                int sy = y + dy;
+                if (sy < 0 || sy >= layer.height) {
+                    continue;
+                }
+                const float* row = &layer.v[static_cast<size_t>(sy) * layer.width];
                 for (int dx = -radius; dx <= radius; ++dx) {
-                    if (dx * dx + dy * dy <= radius * radius) {
-                        best = std::max(best, LayerAt(layer, x + dx, y + dy));
+                    int sx = x + dx;
+                    if (sx >= 0 && sx < layer.width && dx * dx + dy * dy <= radius * radius) {
+                        best = std::max(best, row[sx]);
                     }
                 }
             }

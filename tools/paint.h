@@ -97,7 +97,6 @@ Shape ShapeRing(float cx, float cy, float outer, float inner);
 Shape ShapeLine(Vec2 a, Vec2 b, float width);  // a bar with square ends
 // A blade along the quadratic curve p0-p1-p2, width w0 at p0 tapering to w2 at p2.
 Shape ShapeBlade(Vec2 p0, Vec2 p1, Vec2 p2, float w0, float w2);
-Shape ShapeCut(Shape shape);  // the same outline, marked to cut
 
 // ---- Coverage of shapes on a pixel grid, by supersampling
 
@@ -111,7 +110,6 @@ struct Coverage {
 
 Coverage Cover(const std::vector<Shape>& shapes, int canvas_w, int canvas_h, int samples = 4);
 Coverage CoverOne(const Shape& shape, int canvas_w, int canvas_h, int samples = 4);
-float CoverageAt(const Coverage& cov, int x, int y);
 void CoverageClipBelow(Coverage* cov, float y_limit);  // clears what lies below y_limit
 
 typedef std::function<Rgb(float x, float y)> Shader;
