@@ -46,6 +46,12 @@ bench:
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target qent_bench
 	$(BENCH_BUILD)/bench/qent_bench
 
+# 200,000 frames of random play under AddressSanitizer, invariants checked every frame.
+soak: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQENT_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target soak_test make_assets
+	cd $(ASAN_BUILD)/tests && QENT_SOAK_FRAMES=200000 ./soak_test
+
 # Each fuzzer for FUZZ_SECONDS (default 60); crash files land in $(FUZZ_BUILD)/crashes/.
 fuzz:
 	@scripts/install-deps fuzz
