@@ -470,8 +470,10 @@ int HostClipperGetClipList(HostClipper* clipper, HostRegionHeader* out, uint32_t
         return 0;
     }
     *out = clipper->header;
-    std::memcpy(reinterpret_cast<HostRect*>(out + 1), clipper->rects.data(),
-                sizeof(HostRect) * clipper->rects.size());
+    if (!clipper->rects.empty()) {
+        std::memcpy(reinterpret_cast<HostRect*>(out + 1), clipper->rects.data(),
+                    sizeof(HostRect) * clipper->rects.size());
+    }
     return 1;
 }
 
