@@ -58,6 +58,9 @@ class GoldenTest : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         if (HostFontProblem() != nullptr) {
             GTEST_SKIP() << "the golden frames hold text: " << HostFontProblem();
         }

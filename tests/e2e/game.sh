@@ -1,55 +1,32 @@
 #!/usr/bin/env bash
-# The real game under Xvfb: the intro gives way to the title, Enter starts play, the pointer
-# is steered onto a duck found on the screen and fires, the score changes, and Escape ends
-# the program with status 0 after its fade.
-#   usage: game.sh QENT_BINARY BUILD_FOLDER      (exit 77: skipped, no X server tools)
+# The real game under Xvfb: without its files it refuses to start; the intro gives way to
+# the title; Enter starts play; the cross-hair is steered onto a duck found on the screen and
+# fires; the score changes; Escape ends the program with status 0 after its fade.
+# Arguments: the qent binary and the build folder (its assets/ holds the nine files).
 set -uo pipefail
-
-binary=$(realpath "$1")
-build=$(realpath "$2")
-assets=$build/assets
-display=:$((90 + RANDOM % 100))
-work=$(mktemp -d /tmp/qent_e2e_game.XXXXXX)
-xvfb_pid=""
-game_pid=""
-
-cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+e2e_require_xvfb
 
 fail() {
-    echo "FAIL: $*" >&2
     # Leave the last screen where a person can look at it.
-    [ -f "$work/screen.rgb" ] &&
-        /usr/bin/convert -size 1280x960 -depth 8 "rgb:$work/screen.rgb" /tmp/qent_e2e_game_fail.png &&
-        echo "last screen: /tmp/qent_e2e_game_fail.png" >&2
-    exit 1
-}
-
-for tool in Xvfb xdotool /usr/bin/import /usr/bin/convert /usr/bin/compare; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is missing (scripts/install-deps installs it)"
-        exit 77
+    if [ -f "$E2E_WORK/screen.rgb" ] && /usr/bin/convert -size 1280x960 -depth 8 \
+        "rgb:$E2E_WORK/screen.rgb" "$E2E_BUILD/e2e-game-last.png" 2>/dev/null; then
+        echo "last screen: $E2E_BUILD/e2e-game-last.png" >&2
     fi
-done
-[ -x "$binary" ] || fail "no game binary at $binary"
-[ -f "$assets/start.BMP" ] || fail "no assets in $assets (make assets)"
+    e2e_fail "$@"
+}
 
 now() { date +%s.%N; }
 # Arithmetic on decimals.
 calc() { awk "BEGIN { printf \"%.4f\", $* }"; }
 is_true() { awk "BEGIN { exit !($*) }"; }
 
-# The screen as raw RGB, 1280x960: fast enough to time a moving duck by.
-grab() { DISPLAY=$display /usr/bin/import -window root -depth 8 "rgb:$1"; }
-keys() { DISPLAY=$display xdotool key "$@"; }
+# The screen as raw RGB, 1280x960: quick enough to time a moving duck by.
+grab() { /usr/bin/import -window root -depth 8 "rgb:$1"; }
 # Relative pointer motion: the window shows the game at 2x and the cross-hair takes 3/4 of
 # the motion it reads, so 8/3 screen pixels move it one game pixel.
-move_aim() { DISPLAY=$display xdotool mousemove_relative -- "$1" "$2"; }
+move_aim() { xdotool mousemove_relative -- "$1" "$2"; }
 
 # Where two screens (1280x960 raw RGB) differ inside a region: a mask of the pixels whose
 # channels differ by more than 6%.
@@ -60,32 +37,42 @@ difference_mask() {  # a.rgb b.rgb geometry [more convert arguments]
         \( -size 1280x960 -depth 8 -extract "$region" "rgb:$b" \) \
         -compose difference -composite -separate -evaluate-sequence max -threshold 6% "$@"
 }
-# Their bounding box "WxH+X+Y" within the region ("0x0+0+0" or empty when none differ).
+# Their bounding box "WxH+X+Y" within the region ("0x0+..." or empty when none differ).
 differences_box() { difference_mask "$1" "$2" "$3" -format "%@" info: 2>/dev/null; }
 # How many pixels differ.
-count_differences() { difference_mask "$1" "$2" "$3" -precision 12 -format "%[fx:round(mean*w*h)]" info:; }
+count_differences() {
+    difference_mask "$1" "$2" "$3" -precision 12 -format "%[fx:round(mean*w*h)]" info:
+}
 
+[ -f "$E2E_ASSETS/start.BMP" ] || e2e_fail "no assets in $E2E_ASSETS (build the 'assets' target)"
 # The three backgrounds as the screen shows them: every pixel doubled.
 for picture in start TOXICBG death; do
-    /usr/bin/convert "$assets/$picture.BMP" -scale 200% -depth 8 "rgb:$work/$picture.rgb" ||
-        fail "cannot read $assets/$picture.BMP"
+    /usr/bin/convert "$E2E_ASSETS/$picture.BMP" -scale 200% -depth 8 \
+        "rgb:$E2E_WORK/$picture.rgb" || e2e_fail "cannot read $E2E_ASSETS/$picture.BMP"
 done
 
-Xvfb "$display" -screen 0 1280x960x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-    DISPLAY=$display xdotool getmouselocation >/dev/null 2>&1 && break
-    sleep 0.1
-done
+e2e_start_xvfb 1280x960
 
-(cd "$assets" && DISPLAY=$display SDL_AUDIODRIVER=dummy exec "$binary") >"$work/game.log" 2>&1 &
-game_pid=$!
+# ---- Without its files the game refuses to start, before it opens anything
+mkdir "$E2E_WORK/empty"
+refusal=$(cd "$E2E_WORK/empty" && SDL_AUDIODRIVER=dummy timeout 20 "$E2E_QENT" 2>&1)
+status=$?
+[ "$status" = 1 ] || e2e_fail "with no asset files qent ended with $status, expected 1"
+case "$refusal" in
+*'"TOXICBG.BMP"'*"$E2E_WORK/empty"*"make assets"*) echo "ok: no assets -> status 1: $refusal" ;;
+*) e2e_fail "with no asset files qent said: $refusal" ;;
+esac
+[ -z "$(xdotool search --name "Qent Game Console" 2>/dev/null)" ] ||
+    e2e_fail "a window was opened although the assets were missing"
+
+e2e_start_qent
+game_pid=$E2E_QENT_PID
 
 # Which screen is up: the one whose background differs least from what is shown.
 screen_is() {  # name -> 0 when that background fills at least 90% of the screen
-    grab "$work/screen.rgb"
+    grab "$E2E_WORK/screen.rgb"
     local differing
-    differing=$(count_differences "$work/screen.rgb" "$work/$1.rgb" 1280x960+0+0)
+    differing=$(count_differences "$E2E_WORK/screen.rgb" "$E2E_WORK/$1.rgb" 1280x960+0+0)
     [ -n "$differing" ] && [ "$differing" -lt 122880 ]
 }
 
@@ -93,7 +80,7 @@ screen_is() {  # name -> 0 when that background fills at least 90% of the screen
 title_seen=0
 for _ in $(seq 40); do
     sleep 0.5
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended early: $(cat "$work/game.log")"
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended early"
     if screen_is start; then
         title_seen=1
         break
@@ -103,12 +90,12 @@ done
 echo "title on screen"
 
 # ---- Enter starts play
-keys Return
+e2e_key Return
 sleep 0.5
 screen_is TOXICBG || fail "Enter did not start play"
 # The score part of the status line ("Score: 0") as it is now: a miss at 0 leaves it alone.
 score_region=160x36+0+0
-grab "$work/score_before.rgb"
+grab "$E2E_WORK/score_before.rgb"
 echo "playing"
 
 aim_x=120          # the column where the cross-hair waits for the duck (game pixels)
@@ -127,9 +114,9 @@ try_shot() {
     sleep 0.1
     local t0 t1 t box w h x y
     t0=$(now)
-    grab "$work/screen.rgb"
+    grab "$E2E_WORK/screen.rgb"
     t1=$(now)
-    box=$(differences_box "$work/screen.rgb" "$work/TOXICBG.rgb" 1280x880+0+80)
+    box=$(differences_box "$E2E_WORK/screen.rgb" "$E2E_WORK/TOXICBG.rgb" 1280x880+0+80)
     IFS='x+' read -r w h x y <<<"$box"
     [ "${w:-0}" -gt 150 ] || { note="no whole duck in sight"; return 1; }
     y=$((y + 80))
@@ -156,9 +143,9 @@ try_shot() {
     local plan left speed remaining
     for _ in $(seq 20); do
         t0=$(now)
-        grab "$work/screen.rgb"
+        grab "$E2E_WORK/screen.rgb"
         t1=$(now)
-        box=$(differences_box "$work/screen.rgb" "$work/TOXICBG.rgb" "$band")
+        box=$(differences_box "$E2E_WORK/screen.rgb" "$E2E_WORK/TOXICBG.rgb" "$band")
         IFS='x+' read -r w h x y <<<"$box"
         [ "${w:-0}" -gt 0 ] || { note="lost sight of the duck"; return 1; }
         plan=$(awk -v t0="$t0" -v t1="$t1" -v now="$(now)" -v right=$((band_x + x + w)) \
@@ -174,7 +161,7 @@ try_shot() {
         is_true "$left < $target" && { note="the duck passed (at $left)"; return 1; }
         if is_true "$remaining < 0.8"; then
             is_true "$remaining > 0" && sleep "$remaining"
-            DISPLAY=$display xdotool click 1
+            xdotool click 1
             note="seen at $left, $speed pixels/s, fired ${remaining}s later"
             return 0
         fi
@@ -189,16 +176,16 @@ for attempt in $(seq 20); do
     kill -0 "$game_pid" 2>/dev/null || fail "the game ended during play"
     if screen_is death; then
         # Out of lives: back to the title and into a new game.
-        keys Return
+        e2e_key Return
         sleep 0.2
-        keys Return
+        e2e_key Return
         sleep 0.5
-        grab "$work/score_before.rgb"
+        grab "$E2E_WORK/score_before.rgb"
     fi
     if try_shot; then
         sleep 0.4
-        grab "$work/score_after.rgb"
-        changed=$(count_differences "$work/score_before.rgb" "$work/score_after.rgb" "$score_region")
+        grab "$E2E_WORK/score_after.rgb"
+        changed=$(count_differences "$E2E_WORK/score_before.rgb" "$E2E_WORK/score_after.rgb" "$score_region")
         if [ "${changed:-0}" -gt 20 ] && screen_is TOXICBG; then
             echo "hit on try $attempt ($note): $changed pixels of the score changed"
             hit=1
@@ -212,17 +199,8 @@ done
 [ "$hit" = 1 ] || fail "no shot changed the score in 20 tries"
 
 # ---- Escape: the palette fades (about 1 s), then the program ends with status 0
-keys Escape
-for _ in $(seq 100); do
-    kill -0 "$game_pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$game_pid" 2>/dev/null; then
-    fail "the game did not end within 10 s of Escape"
-fi
-wait "$game_pid"
-status=$?
-game_pid=""
-[ "$status" = 0 ] || fail "the game ended with status $status: $(cat "$work/game.log")"
-echo "Escape: ended with status 0"
+e2e_key Escape
+e2e_wait_exit 10
+[ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "Escape ended qent with status $E2E_EXIT_CODE, expected 0"
+echo "ok: Escape -> status 0"
 echo "PASS"

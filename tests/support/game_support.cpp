@@ -137,15 +137,16 @@ void GameTest::SetUp() {
 }
 
 void GameTest::StartIn(const std::string& folder) {
-    const std::string& assets = folder.empty() ? GameAssetFolder() : folder;
-    ASSERT_FALSE(assets.empty()) << "the asset generator " QENT_BINARY_DIR
-                                    "/make_assets did not run; build the make_assets target";
+    started = false;
     HeadlessReset();
     HostInputReset();
     HostAudioRefuse(0);
     HostRefuse(refuse_at_start);
     // Busy waits end: every clock read moves the manual clock on by a millisecond.
     HeadlessSetAutoAdvance(1);
+    const std::string& assets = folder.empty() ? GameAssetFolder() : folder;
+    ASSERT_FALSE(assets.empty()) << "the asset generator " QENT_BINARY_DIR
+                                    "/make_assets did not run; build the make_assets target";
     char here[4096];
     ASSERT_NE(getcwd(here, sizeof here), nullptr);
     if (old_folder.empty()) {
@@ -176,6 +177,7 @@ void GameTest::TearDown() {
 }
 
 void GameTest::RunFrames(int count) {
+    ASSERT_TRUE(started) << "the game was not started";
     for (int i = 0; i < count; i++) {
         GameFrame();
     }
