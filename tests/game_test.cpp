@@ -502,6 +502,7 @@ TEST_F(PlayTest, FifthHitShowsTheBonusScreenNextFrame) {
     EXPECT_EQ(level_hits, 0);
     EXPECT_FALSE(dead_duck_active);
     EXPECT_EQ(SoundGetStatus(beep_sound), 0);
+    EXPECT_FALSE(lock_tone_on) << "the tone is off, so the next lock-on starts it again";
     // Three animation steps at three ticks a frame: one frame step, drawn at the duck's place
     // (its right part lies clear of the lock marker).
     EXPECT_EQ(dead_duck_bob.frame_index, 1);
@@ -512,6 +513,15 @@ TEST_F(PlayTest, FifthHitShowsTheBonusScreenNextFrame) {
     EXPECT_EQ(game_state, GAME_STATE_LEVEL_COMPLETE);
     EXPECT_EQ(GameFrameDiffers(play_background.pixels, 0, 340, 640, 480), 0)
         << "the bonus screen draws no sprite";
+}
+
+TEST_F(PlayTest, FramesGoOnWhenTheBackBufferWillNotLock) {
+    HostRefuse(HOST_REFUSE_LOCK);
+    PlaceForShot(300, 200, 350, 240);
+    Button(true);
+    RunFrames(3);
+    EXPECT_EQ(score, 50);
+    HostRefuse(0);
 }
 
 TEST_F(PlayTest, RunningOutOfLivesWinsOverACompletedLevel) {
