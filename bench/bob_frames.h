@@ -25,8 +25,8 @@ using BobBenchFrame = std::vector<uint8_t>;
 // A solid shape (an ellipse of varied colours) inside a transparent ring: about 40% is 0.
 inline BobBenchFrame BobBenchSolidFrame() {
     BobBenchFrame frame(BOB_BENCH_WIDTH * BOB_BENCH_HEIGHT, 0);
-    const double rx = 56.5;
-    const double ry = 28.5;
+    const double rx = 54.5;
+    const double ry = 28.0;
     for (int y = 0; y < BOB_BENCH_HEIGHT; ++y) {
         for (int x = 0; x < BOB_BENCH_WIDTH; ++x) {
             const double u = (x + 0.5 - BOB_BENCH_WIDTH / 2.0) / rx;
