@@ -39,7 +39,11 @@ int AppParseFlags(int argc, char** argv, AppFlags* flags) {
             flags->show_help = 1;
         } else if (std::strcmp(arg, "--version") == 0) {
             flags->show_version = 1;
-        } else if (std::strcmp(arg, "--assets") == 0 && i + 1 < argc) {
+        } else if (std::strcmp(arg, "--assets") == 0) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "qent: --assets needs a folder\n%s", USAGE);
+                return 0;
+            }
             flags->assets = argv[++i];
         } else {
             // Flags that take a value (such as a folder) read argv[++i] in a branch above.
