@@ -36,6 +36,8 @@ const HostBackendOps* HostBackendCurrent();
 // Presents the primary's front pixels again (busy waits keep the window fresh with this).
 // Does nothing before a mode is set.
 void HostVideoPresentNow();
+// 1 while the primary's pixels are locked: effects drawn straight onto the screen are under way.
+int HostVideoScreenLocked();
 
 // Between tests: the headless clock and the presented frame go back to their start.
 void HeadlessResetClock();

@@ -154,15 +154,17 @@ void SdlPump() {
     sdl.last_pump = SDL_GetTicks();
 }
 
-// Keeps the window alive while the program busy-waits or sleeps: events are pumped, and the
-// screen is presented again unless a flip or a palette change just did it.
+// Keeps the window alive while the program busy-waits or sleeps: events are pumped, and
+// while the screen's own pixels are locked (an effect painted straight onto it) they are
+// presented again. Otherwise flips and palette changes present, and presenting once more
+// per wait would only halve the frame rate on a slow renderer.
 void SdlRefresh(uint32_t now) {
     if (sdl.refreshing || now - sdl.last_pump < SDL_REFRESH_MS) {
         return;
     }
     sdl.refreshing = 1;
     SdlPump();
-    if (now - sdl.last_present >= SDL_REFRESH_MS) {
+    if (HostVideoScreenLocked() && now - sdl.last_present >= SDL_REFRESH_MS) {
         HostVideoPresentNow();
         sdl.last_present = now;  // also when no mode is set yet, so this stays rare
     }

@@ -436,6 +436,11 @@ void HostVideoPresentNow() {
                                   PresentPalette(primary));
 }
 
+int HostVideoScreenLocked() {
+    HostSurface* primary = Video().primary;
+    return primary != nullptr && primary->lock_count > 0 ? 1 : 0;
+}
+
 // ---------------------------------------------------------------------------
 // Clippers
 
