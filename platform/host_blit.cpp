@@ -4,6 +4,7 @@
 // x86-64) a compare and a blend pick source or destination. The widest unit the processor
 // has is chosen once, at the first keyed copy.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -48,11 +49,24 @@ inline bool InKey(uint8_t value, uint8_t key_low, uint8_t key_high) {
     return value >= key_low && value <= key_high;
 }
 
-// Rows that share bytes (a blit within one surface) are copied pixel by pixel, front to back.
-inline bool RowsOverlap(const uint8_t* dst, const uint8_t* src, int32_t w) {
-    const auto d = reinterpret_cast<uintptr_t>(dst);
-    const auto s = reinterpret_cast<uintptr_t>(src);
-    return d < s + static_cast<uintptr_t>(w) && s < d + static_cast<uintptr_t>(w);
+// Whether the bytes the copy reads and the bytes it writes can meet (a blit within one
+// surface). Such copies go pixel by pixel, front to back; the vector paths need not look.
+bool SpansMeet(const uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch,
+               int32_t w, int32_t h) {
+    auto span = [w, h](const uint8_t* p, int32_t pitch, uintptr_t* first, uintptr_t* end) {
+        const auto start = reinterpret_cast<uintptr_t>(p);
+        const auto reach = static_cast<uintptr_t>(static_cast<intptr_t>(pitch) * (h - 1));
+        const uintptr_t last = pitch >= 0 ? start + reach : start - (0 - reach);
+        *first = std::min(start, last);
+        *end = std::max(start, last) + static_cast<uintptr_t>(w);
+    };
+    uintptr_t dst_first = 0;
+    uintptr_t dst_end = 0;
+    uintptr_t src_first = 0;
+    uintptr_t src_end = 0;
+    span(dst, dst_pitch, &dst_first, &dst_end);
+    span(src, src_pitch, &src_first, &src_end);
+    return dst_first < src_end && src_first < dst_end;
 }
 
 void CopyKeyedRowScalar(uint8_t* dst, const uint8_t* src, int32_t w, uint8_t key_low,
@@ -102,7 +116,7 @@ void CopyKeyedRowsSse2(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int3
     for (int32_t y = 0; y < h; ++y) {
         uint8_t* d = dst + static_cast<ptrdiff_t>(y) * dst_pitch;
         const uint8_t* s = src + static_cast<ptrdiff_t>(y) * src_pitch;
-        if (w < 16 || RowsOverlap(d, s, w)) {
+        if (w < 16) {
             CopyKeyedRowScalar(d, s, w, key_low, key_high);
             continue;
         }
@@ -148,10 +162,6 @@ __attribute__((target("avx2"))) void CopyKeyedRowsAvx2(uint8_t* dst, int32_t dst
     for (int32_t y = 0; y < h; ++y) {
         uint8_t* d = dst + static_cast<ptrdiff_t>(y) * dst_pitch;
         const uint8_t* s = src + static_cast<ptrdiff_t>(y) * src_pitch;
-        if (RowsOverlap(d, s, w)) {
-            CopyKeyedRowScalar(d, s, w, key_low, key_high);
-            continue;
-        }
         const __m256i tail_s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + w - 32));
         const __m256i tail_d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + w - 32));
         for (int32_t x = 0; x + 32 <= w; x += 32) {
@@ -200,10 +210,6 @@ QENT_AVX512_TARGET void CopyKeyedRowsAvx512Key(uint8_t* dst, int32_t dst_pitch, 
     for (int32_t y = 0; y < h; ++y) {
         uint8_t* d = dst + static_cast<ptrdiff_t>(y) * dst_pitch;
         const uint8_t* s = src + static_cast<ptrdiff_t>(y) * src_pitch;
-        if (RowsOverlap(d, s, w)) {
-            CopyKeyedRowScalar(d, s, w, key_low, key_high);
-            continue;
-        }
         int32_t x = 0;
         for (; x < whole; x += 32) {
             const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
@@ -300,5 +306,8 @@ void BlitCopyKeyed(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t 
     if (w <= 0 || h <= 0) {
         return;
     }
-    keyed_paths[KeyedLevel()].rows(dst, dst_pitch, src, src_pitch, w, h, key_low, key_high);
+    const KeyedRowsFn rows = SpansMeet(dst, dst_pitch, src, src_pitch, w, h)
+                                 ? CopyKeyedRowsScalar
+                                 : keyed_paths[KeyedLevel()].rows;
+    rows(dst, dst_pitch, src, src_pitch, w, h, key_low, key_high);
 }
