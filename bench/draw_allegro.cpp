@@ -35,10 +35,8 @@ AllegroCanvas* Allegro() {
 
 void BM_AllegroHLine(benchmark::State& state) {
     BITMAP* screen = Allegro()->screen;
-    int y = 0;
     for (auto _ : state) {
-        hline(screen, 0, y, DRAW_BENCH_WIDTH - 1, DRAW_BENCH_COLOR);
-        y = y + 1 == DRAW_BENCH_HEIGHT ? 0 : y + 1;
+        hline(screen, 0, DRAW_BENCH_ROW, DRAW_BENCH_WIDTH - 1, DRAW_BENCH_COLOR);
         benchmark::ClobberMemory();
     }
 }

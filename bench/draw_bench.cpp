@@ -58,11 +58,9 @@ OurCanvas* Ours() {
 
 void BM_OursHLine(benchmark::State& state) {
     OurCanvas* canvas = Ours();
-    int y = 0;
     for (auto _ : state) {
-        HLineDraw(0, DRAW_BENCH_WIDTH - 1, y, DRAW_BENCH_COLOR, canvas->buffer.data(),
+        HLineDraw(0, DRAW_BENCH_WIDTH - 1, DRAW_BENCH_ROW, DRAW_BENCH_COLOR, canvas->buffer.data(),
                   DRAW_BENCH_WIDTH);
-        y = y + 1 == DRAW_BENCH_HEIGHT ? 0 : y + 1;
         benchmark::ClobberMemory();
     }
 }
@@ -123,11 +121,9 @@ SdlCanvas* Sdl() {
 
 void BM_SdlHLine(benchmark::State& state) {
     SDL_Surface* screen = Sdl()->screen;
-    int y = 0;
     for (auto _ : state) {
-        SDL_Rect row{0, y, DRAW_BENCH_WIDTH, 1};
+        SDL_Rect row{0, DRAW_BENCH_ROW, DRAW_BENCH_WIDTH, 1};
         SDL_FillRect(screen, &row, DRAW_BENCH_COLOR);
-        y = y + 1 == DRAW_BENCH_HEIGHT ? 0 : y + 1;
         benchmark::ClobberMemory();
     }
 }

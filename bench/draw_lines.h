@@ -11,6 +11,8 @@
 constexpr int DRAW_BENCH_WIDTH = 640;
 constexpr int DRAW_BENCH_HEIGHT = 480;
 constexpr int DRAW_BENCH_LINES = 100;
+// One row, always the same: a row that moves measures the memory, not the routine.
+constexpr int DRAW_BENCH_ROW = 240;
 constexpr int DRAW_BENCH_RECT_X = 100;  // the 200x100 rectangle's top-left corner
 constexpr int DRAW_BENCH_RECT_Y = 120;
 constexpr int DRAW_BENCH_RECT_W = 200;
