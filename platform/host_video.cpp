@@ -15,6 +15,7 @@ constexpr int32_t MAX_MODE_SIDE = 4096;
 constexpr int32_t MAX_SURFACE_SIDE = 16384;
 constexpr int64_t MAX_SURFACE_BYTES = int64_t{1} << 28;
 constexpr uint32_t MAX_CLIP_RECTS = 1u << 16;
+constexpr int64_t MAX_BLT_SIDE = int64_t{1} << 24;
 
 struct VideoState {
     HostSurface* primary = nullptr;  // the one primary surface, if any
@@ -282,7 +283,9 @@ int HostSurfaceBlt(HostSurface* dst, const HostRect* dst_rect, HostSurface* src,
         return 0;
     }
     const HostRect d = dst_rect != nullptr ? *dst_rect : Bounds(dst);
-    if (RectEmpty(d)) {
+    // Sizes past MAX_BLT_SIDE would overflow the stretch arithmetic; no surface is that big.
+    if (RectEmpty(d) || int64_t{d.right} - d.left > MAX_BLT_SIDE ||
+        int64_t{d.bottom} - d.top > MAX_BLT_SIDE) {
         return 0;
     }
     const bool fill = (flags & DDBLT_COLORFILL) != 0;
@@ -298,28 +301,27 @@ int HostSurfaceBlt(HostSurface* dst, const HostRect* dst_rect, HostSurface* src,
     }
     const bool keyed = !fill && (flags & DDBLT_KEYSRC) && src->has_color_key;
 
-    // Without a clipper the destination must lie inside the surface; with one, it is cut.
-    std::vector<HostRect> parts;
-    if (dst->clipper == nullptr) {
-        if (!RectInside(d, Bounds(dst))) {
-            return 0;
-        }
-        parts.push_back(d);
-    } else {
-        for (const HostRect& clip : dst->clipper->rects) {
-            HostRect cut = Intersect(Intersect(d, clip), Bounds(dst));
-            if (!RectEmpty(cut)) {
-                parts.push_back(cut);
-            }
-        }
-    }
-    for (const HostRect& cut : parts) {
+    auto draw = [&](const HostRect& cut) {
         if (fill) {
             BlitFill(dst->pixels + static_cast<ptrdiff_t>(cut.top) * dst->pitch + cut.left,
                      dst->pitch, cut.right - cut.left, cut.bottom - cut.top,
                      static_cast<uint8_t>(fill_color));
         } else {
             BltPart(dst, d, cut, src, s, keyed);
+        }
+    };
+    // Without a clipper the destination must lie inside the surface; with one, it is cut.
+    if (dst->clipper == nullptr) {
+        if (!RectInside(d, Bounds(dst))) {
+            return 0;
+        }
+        draw(d);
+        return 1;
+    }
+    for (const HostRect& clip : dst->clipper->rects) {
+        const HostRect cut = Intersect(Intersect(d, clip), Bounds(dst));
+        if (!RectEmpty(cut)) {
+            draw(cut);
         }
     }
     return 1;

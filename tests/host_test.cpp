@@ -237,6 +237,10 @@ TEST_F(HostTest, BlitsLeavingTheSurfaceAreRefusedWithoutAClipperAndCutWithOne) {
     EXPECT_EQ(d[100 * back_pitch + 31], 9);
     EXPECT_EQ(d[100 * back_pitch + 32], 0);
 
+    HostRect huge{-2000000000, 0, 2000000000, 10};
+    EXPECT_EQ(HostSurfaceBlt(back, &huge, src, nullptr, DDBLT_WAIT, 0), 0)
+        << "a rectangle too large to stretch is refused, not overflowed";
+
     HostRect outside_source{0, 0, 65, 64};
     EXPECT_EQ(HostSurfaceBlt(back, nullptr, src, &outside_source, DDBLT_WAIT, 0), 0);
     HostSurfaceRelease(src);
