@@ -275,6 +275,7 @@ int ImageCreate(BitmapImage* image, int x, int y, int width, int height) {
     const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height);
     uint8_t* pixels = static_cast<uint8_t*>(std::calloc(size, 1));
     if (pixels == nullptr) {
+        image->pixels = nullptr;
         return 0;
     }
     image->pixels = pixels;
