@@ -2,8 +2,8 @@
 // median beside each peer's median from the same run.
 //
 // Benchmarks are named BM_<Operation>/<who>[/...]: <who> is "qent" for our routine and the
-// peer's name otherwise (memcpy, sdl2, allegro4, ...). The ratio is ours over the fastest
-// peer, in time: at or below 1.0 we are at least as fast.
+// peer's name otherwise (memcpy, sdl2, allegro4, ...). The table compares CPU-time medians;
+// the ratio is ours over the fastest peer: at or below 1.0 we are at least as fast.
 
 #include <benchmark/benchmark.h>
 
@@ -37,8 +37,9 @@ public:
             const size_t slash = name.find('/');
             const std::string operation = name.substr(0, slash);
             const std::string who = slash == std::string::npos ? "?" : name.substr(slash + 1);
+            // CPU time: on a shared machine it stays steady where wall-clock time swings.
             const double ns =
-                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e9;
+                run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e9;
             if (medians.find(operation) == medians.end()) {
                 operation_order.push_back(operation);
             }
@@ -71,7 +72,7 @@ std::string Format(double ns) {
 }
 
 void PrintTable() {
-    std::printf("\n%-34s %-28s %-44s %s\n", "operation", "ours (median)", "peers (median)",
+    std::printf("\n%-34s %-28s %-44s %s\n", "operation", "ours (CPU median)", "peers (CPU median)",
                 "ours / fastest peer");
     for (const std::string& operation : operation_order) {
         const auto& list = medians[operation];
