@@ -196,7 +196,10 @@ int SoundLoadWave(const char* filename, int control_flags) {
         return -1;
     }
     WaveChunks chunks{};
-    if (!WaveFindChunks(file, &chunks)) {
+    // A data chunk that runs past the end of the file is refused like a missing one: a few
+    // bytes must not make the loader set aside the 256 MB a size field can name.
+    if (!WaveFindChunks(file, &chunks) || fseeko(file, 0, SEEK_END) != 0 ||
+        static_cast<uint64_t>(ftello(file)) < chunks.data_offset + chunks.data_size) {
         std::fclose(file);
         return -1;
     }
@@ -204,13 +207,12 @@ int SoundLoadWave(const char* filename, int control_flags) {
     uint8_t* block = nullptr;
     if (chunks.data_size > 0 && chunks.data_size <= DSBSIZE_MAX) {
         block = new (std::nothrow) uint8_t[chunks.data_size];
-        if (block == nullptr) {
+        if (block == nullptr ||
+            ReadAt(file, chunks.data_offset, block, chunks.data_size) != chunks.data_size) {
+            delete[] block;
             std::fclose(file);
             return -1;
         }
-        // A file that ends inside its data chunk leaves silence in the rest.
-        const size_t got = ReadAt(file, chunks.data_offset, block, chunks.data_size);
-        std::memset(block + got, 128, chunks.data_size - got);
     }
     std::fclose(file);
 
