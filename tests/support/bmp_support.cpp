@@ -2,12 +2,6 @@
 
 #include "tests/support/bmp_support.h"
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-
 namespace {
 
 void PutU16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
@@ -20,19 +14,6 @@ void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
         b[at + i] = static_cast<uint8_t>(v >> (8 * i));
     }
 }
-
-// Removes the scratch folder when the test process ends.
-struct ScratchFolder {
-    std::string path;
-    ~ScratchFolder() {
-        if (!path.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-        }
-    }
-};
-
-ScratchFolder scratch;
 
 }  // namespace
 
@@ -113,41 +94,6 @@ std::vector<uint8_t> BmpBuild(const BmpSpec& spec) {
         }
     }
     return b;
-}
-
-std::string BmpScratchPath(const std::string& name) {
-    if (scratch.path.empty()) {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "qent_bmp_XXXXXX").string();
-        if (mkdtemp(tmpl.data()) == nullptr) {
-            std::abort();
-        }
-        scratch.path = tmpl;
-    }
-    return scratch.path + "/" + name;
-}
-
-bool BmpWriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
-        return false;
-    }
-    const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
-
-bool BmpReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
-        return false;
-    }
-    bytes->clear();
-    uint8_t chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof(chunk), f)) > 0) {
-        bytes->insert(bytes->end(), chunk, chunk + n);
-    }
-    std::fclose(f);
-    return true;
 }
 
 void BmpPutU16(std::vector<uint8_t>* bytes, size_t offset, uint16_t value) {

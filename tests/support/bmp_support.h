@@ -2,10 +2,9 @@
 #define QENT_TESTS_BMP_SUPPORT_H
 
 // .BMP files made byte by byte for the loader's tests, with a knob for every header field
-// the loader looks at, and a scratch folder to write them into.
+// the loader looks at.
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "platform/host.h"
@@ -37,11 +36,6 @@ void BmpFillPattern(BmpSpec* spec);
 // The whole file. Offsets: file header 0, information header 14, colour table 14 +
 // header_size, pixel data right after the table and the gap.
 std::vector<uint8_t> BmpBuild(const BmpSpec& spec);
-
-// A folder of its own for this test process, made on first use; path of name inside it.
-std::string BmpScratchPath(const std::string& name);
-bool BmpWriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
-bool BmpReadFile(const std::string& path, std::vector<uint8_t>* bytes);
 
 // Little-endian field writers for tests that patch a built file.
 void BmpPutU16(std::vector<uint8_t>* bytes, size_t offset, uint16_t value);
