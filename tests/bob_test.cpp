@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,6 +13,7 @@
 #include "lib/errorlog.h"
 #include "platform/headless.h"
 #include "platform/host.h"
+#include "tests/support/file_support.h"
 
 namespace {
 
@@ -44,19 +42,6 @@ void MakePicture(Picture* picture, int width, int height, int bit_count = 8) {
     picture->file.pixels = picture->pixels.data();
 }
 
-// The frame surface's rows, width + pitch_pad bytes apart, as a copy.
-std::vector<uint8_t> FrameBytes(HostSurface* surface) {
-    HostSurfaceDesc desc{};
-    desc.dwSize = 108;
-    std::vector<uint8_t> bytes;
-    if (HostSurfaceLock(surface, nullptr, &desc, DDLOCK_WAIT) == 0) {
-        return bytes;
-    }
-    bytes.assign(desc.lpSurface, desc.lpSurface + static_cast<size_t>(desc.lPitch) * desc.dwHeight);
-    HostSurfaceUnlock(surface, desc.lpSurface);
-    return bytes;
-}
-
 // Writes bytes (pitch = surface pitch) into a frame surface.
 void FillFrame(HostSurface* surface, uint8_t (*pixel)(int x, int y)) {
     HostSurfaceDesc desc{};
@@ -77,6 +62,29 @@ uint8_t HoledPixel(int x, int y) {
 
 uint8_t SolidPixel(int x, int y) {
     return static_cast<uint8_t>(1 + (x + y) % 250);
+}
+
+// Position, velocity, box and centre as text, from the record or as they must be for a
+// width x height sprite at (x, y).
+std::string Place(const BOB& b) {
+    return "at " + std::to_string(b.x) + "," + std::to_string(b.y) + " moving " +
+           std::to_string(b.dx) + "," + std::to_string(b.dy) + " box " +
+           std::to_string(b.box_left) + ".." + std::to_string(b.box_right) + " x " +
+           std::to_string(b.box_top) + ".." + std::to_string(b.box_bottom) + " centre " +
+           std::to_string(b.center_x) + "," + std::to_string(b.center_y);
+}
+
+std::string Place(int x, int y, int dx, int dy, int width, int height) {
+    BOB b{};
+    b.x = b.box_left = x;
+    b.y = b.box_top = y;
+    b.dx = dx;
+    b.dy = dy;
+    b.box_right = x + width;
+    b.box_bottom = y + height;
+    b.center_x = x + width / 2;
+    b.center_y = y + height / 2;
+    return Place(b);
 }
 
 class BobTest : public ::testing::Test {
@@ -100,26 +108,11 @@ protected:
         ASSERT_NE(display_clipper, nullptr);
     }
 
-    // The back buffer's pixels (640 per row) after filling it with BACKGROUND.
     void ClearBack() {
-        HostRect all{0, 0, 640, 480};
-        ASSERT_EQ(HostSurfaceBlt(back_surface, &all, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT,
-                                 BACKGROUND),
-                  1);
+        SurfaceFill(back_surface, BACKGROUND);
     }
     std::vector<uint8_t> BackPixels() {
-        std::vector<uint8_t> out;
-        uint8_t* pixels = BackLock();
-        if (pixels == nullptr) {
-            return out;
-        }
-        out.resize(640 * 480);
-        for (int y = 0; y < 480; ++y) {
-            std::copy(pixels + y * back_pitch, pixels + y * back_pitch + 640,
-                      out.begin() + y * 640);
-        }
-        BackUnlock();
-        return out;
+        return SurfaceBytes(back_surface);
     }
 
     // A visible 64x64 sprite with one frame of HoledPixel at (x, y).
@@ -158,21 +151,15 @@ protected:
 // Creation
 
 TEST_F(BobTest, PitchPadMakesFrameSurfacesAMultipleOfEightWide) {
-    struct Case {
-        int width;
-        int pad;
-    };
-    for (const Case c :
-         {Case{64, 0}, Case{128, 0}, Case{60, 4}, Case{1, 7}, Case{9, 7}, Case{15, 1}}) {
-        ASSERT_EQ(BobCreate(&bob, 0, 0, c.width, 8, 2, 0, DDSCAPS_SYSTEMMEMORY), 1);
-        EXPECT_EQ(bob.pitch_pad, c.pad) << "width " << c.width;
+    const int cases[][2] = {{64, 0}, {128, 0}, {60, 4}, {1, 7}, {9, 7}, {15, 1}};  // width, pad
+    for (const auto& [width, pad] : cases) {
+        ASSERT_EQ(BobCreate(&bob, 0, 0, width, 8, 2, 0, DDSCAPS_SYSTEMMEMORY), 1);
+        EXPECT_EQ(bob.pitch_pad, pad) << "width " << width;
         for (int i = 0; i < 2; ++i) {
-            int32_t w = 0;
-            int32_t h = 0;
-            int32_t pitch = 0;
+            int32_t w = 0, h = 0, pitch = 0;
             HostSurfaceDescribe(bob.frames[i], &w, &h, &pitch);
-            EXPECT_EQ(w, c.width + c.pad) << "width " << c.width;
-            EXPECT_EQ(pitch, c.width + c.pad) << "width " << c.width;
+            EXPECT_EQ(w, width + pad) << "width " << width;
+            EXPECT_EQ(pitch, width + pad) << "width " << width;
             EXPECT_EQ(h, 8);
             HostSurfaceDesc desc{};
             desc.dwSize = 108;
@@ -187,7 +174,7 @@ TEST_F(BobTest, PitchPadMakesFrameSurfacesAMultipleOfEightWide) {
 }
 
 TEST_F(BobTest, CreateWritesItsLineToTheErrorLogEveryTime) {
-    const std::string path = ::testing::TempDir() + "bob_test_create.log";
+    const std::string path = ScratchPath("create.log");
     ASSERT_EQ(ErrorLogOpen(path.c_str()), 1);
     ASSERT_EQ(BobCreate(&bob, 0, 0, 64, 8, 1, 0, 0), 1);
     BobDestroy(&bob);
@@ -197,48 +184,30 @@ TEST_F(BobTest, CreateWritesItsLineToTheErrorLogEveryTime) {
     HostRefuse(0);
     ASSERT_EQ(ErrorLogClose(), 1);
 
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::string expected = "\nOpening Error Output File (" + path +
-                                 "):\n\nCreate BOB 0\nCreate BOB 4\nCreate BOB 7\nClosing Error "
-                                 "Output File.";
-    EXPECT_EQ(text, expected);
-    std::remove(path.c_str());
+    const std::string opening = ("\nOpening Error Output File (" + path + "):\n").substr(0, 79);
+    EXPECT_EQ(ReadText(path),
+              opening + "\nCreate BOB 0\nCreate BOB 4\nCreate BOB 7\nClosing Error Output File.");
 }
 
 TEST_F(BobTest, CreateSetsEveryFieldAndTheBoxAndCentre) {
     BOB filled;
     std::memset(&filled, 0x5A, sizeof(filled));
     ASSERT_EQ(BobCreate(&filled, 10, 20, 64, 32, 3, 0x12, DDSCAPS_SYSTEMMEMORY), 1);
-    EXPECT_EQ(filled.status, BOB_STATUS_ACTIVE);
-    EXPECT_EQ(filled.anim_finished, 0);
-    EXPECT_EQ(filled.flags, 0x12);
-    EXPECT_EQ(filled.dx, 0);
-    EXPECT_EQ(filled.dy, 0);
-    EXPECT_EQ(filled.frame_index, 0);
-    EXPECT_EQ(filled.frame_count, 3);
-    EXPECT_EQ(filled.sequence_index, 0);
-    EXPECT_EQ(filled.tick_count, 0);
-    EXPECT_EQ(filled.sequence_pos, 0);
-    EXPECT_EQ(filled.ticks_per_frame, 0);
-    EXPECT_EQ(filled.box_left, 10);
-    EXPECT_EQ(filled.box_right, 74);
-    EXPECT_EQ(filled.box_top, 20);
-    EXPECT_EQ(filled.box_bottom, 52);
-    EXPECT_EQ(filled.center_x, 42);
-    EXPECT_EQ(filled.center_y, 36);
-    for (int i = 0; i < BOB_MAX_SEQUENCES; ++i) {
-        EXPECT_EQ(filled.sequences[i], nullptr) << "sequence " << i;
-    }
-    for (int i = 3; i < BOB_MAX_FRAMES; ++i) {
-        EXPECT_EQ(filled.frames[i], nullptr) << "frame " << i;
-    }
+    EXPECT_EQ(Place(filled), "at 10,20 moving 0,0 box 10..74 x 20..52 centre 42,36");
+    const int counters[] = {filled.status,      filled.anim_finished, filled.flags,
+                            filled.frame_index, filled.frame_count,   filled.sequence_index,
+                            filled.tick_count,  filled.sequence_pos,  filled.ticks_per_frame};
+    EXPECT_EQ(std::vector<int>(std::begin(counters), std::end(counters)),
+              (std::vector<int>{BOB_STATUS_ACTIVE, 0, 0x12, 0, 3, 0, 0, 0, 0}));
+    EXPECT_EQ(std::count(std::begin(filled.sequences), std::end(filled.sequences), nullptr),
+              BOB_MAX_SEQUENCES);
+    EXPECT_EQ(std::count(std::begin(filled.frames), std::end(filled.frames), nullptr),
+              BOB_MAX_FRAMES - 3);
     BobDestroy(&filled);
 
     // The centre truncates toward zero: 7 / 2 is 3, -5 + 3 is -2.
     ASSERT_EQ(BobCreate(&bob, -5, -9, 7, 5, 0, 0, 0), 1);
-    EXPECT_EQ(bob.center_x, -2);
-    EXPECT_EQ(bob.center_y, -7);
+    EXPECT_EQ(Place(bob), "at -5,-9 moving 0,0 box -5..2 x -9..-4 centre -2,-7");
 }
 
 TEST_F(BobTest, CreateRefusals) {
@@ -246,11 +215,15 @@ TEST_F(BobTest, CreateRefusals) {
     EXPECT_EQ(BobCreate(&bob, 0, 0, 64, 64, 0, 0, 0), 1) << "0 frames is fine";
     EXPECT_EQ(HostLiveObjects(), live);
 
-    EXPECT_EQ(BobCreate(&bob, 0, 0, 64, 64, BOB_MAX_FRAMES + 1, 0, 0), 0);
-    EXPECT_EQ(BobCreate(&bob, 0, 0, 64, 64, -1, 0, 0), 0);
-    EXPECT_EQ(BobCreate(&bob, 0, 0, 0, 64, 1, 0, 0), 0);
-    EXPECT_EQ(BobCreate(&bob, 0, 0, -3, 64, 1, 0, 0), 0);
-    EXPECT_EQ(BobCreate(&bob, 0, 0, 64, 0, 1, 0, 0), 0);
+    const int refused[][3] = {{64, 64, BOB_MAX_FRAMES + 1},
+                              {64, 64, -1},
+                              {0, 64, 1},
+                              {-3, 64, 1},
+                              {64, 0, 1}};  // width, height, frames
+    for (const auto& [width, height, frames] : refused) {
+        EXPECT_EQ(BobCreate(&bob, 0, 0, width, height, frames, 0, 0), 0)
+            << width << "x" << height << ", " << frames << " frames";
+    }
     EXPECT_EQ(HostLiveObjects(), live);
 
     HostRefuse(HOST_REFUSE_SURFACE_CREATE);
@@ -269,12 +242,8 @@ TEST_F(BobTest, CreateRefusals) {
 
 TEST_F(BobTest, LoadByCellUsesTheBorderedTemplateGrid) {
     struct Case {
-        int width;
-        int height;
-        int cx;
-        int cy;
-        int left;  // where the cell starts in the picture
-        int top;
+        int width, height, cx, cy;
+        int left, top;  // where the cell starts in the picture
     };
     const Case cases[] = {
         {128, 64, 3, 0, 388, 1},
@@ -287,7 +256,7 @@ TEST_F(BobTest, LoadByCellUsesTheBorderedTemplateGrid) {
         ASSERT_EQ(BobCreate(&bob, 0, 0, c.width, c.height, 1, 0, 0), 1);
         ASSERT_EQ(BobLoadFrame(&bob, &picture.file, 0, c.cx, c.cy, LOAD_BY_CELL), 1);
         EXPECT_NE(bob.flags & BOB_FLAG_LOADED, 0);
-        const std::vector<uint8_t> bytes = FrameBytes(bob.frames[0]);
+        const std::vector<uint8_t> bytes = SurfaceBytes(bob.frames[0]);
         const int stride = c.width + bob.pitch_pad;
         ASSERT_EQ(bytes.size(), static_cast<size_t>(stride) * c.height);
         for (int y = 0; y < c.height; ++y) {
@@ -307,7 +276,7 @@ TEST_F(BobTest, LoadByPositionTakesPixelsAsTheyAre) {
     MakePicture(&picture, 100, 50);
     ASSERT_EQ(BobCreate(&bob, 0, 0, 16, 8, 2, 0, 0), 1);
     ASSERT_EQ(BobLoadFrame(&bob, &picture.file, 1, 84, 42, 7), 1) << "any non-zero mode";
-    const std::vector<uint8_t> bytes = FrameBytes(bob.frames[1]);
+    const std::vector<uint8_t> bytes = SurfaceBytes(bob.frames[1]);
     ASSERT_EQ(bytes.size(), 16u * 8u);
     EXPECT_EQ(bytes[0], PicturePixel(84, 42));
     EXPECT_EQ(bytes[7 * 16 + 15], PicturePixel(99, 49));
@@ -329,10 +298,7 @@ TEST_F(BobTest, LoadFrameRefusesWhatWouldLeaveABufferAndCopiesNothing) {
     struct Case {
         const char* what;
         const BitmapFile* file;
-        int frame;
-        int cx;
-        int cy;
-        int mode;
+        int frame, cx, cy, mode;
     };
     const Case cases[] = {
         {"frame -1", &picture.file, -1, 0, 0, LOAD_BY_CELL},
@@ -352,7 +318,7 @@ TEST_F(BobTest, LoadFrameRefusesWhatWouldLeaveABufferAndCopiesNothing) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(BobLoadFrame(&bob, c.file, c.frame, c.cx, c.cy, c.mode), 0) << c.what;
-        EXPECT_EQ(FrameBytes(bob.frames[0]), std::vector<uint8_t>(32 * 16, 0)) << c.what;
+        EXPECT_EQ(SurfaceBytes(bob.frames[0]), std::vector<uint8_t>(32 * 16, 0)) << c.what;
         EXPECT_EQ(bob.flags & BOB_FLAG_LOADED, 0) << c.what;
     }
     EXPECT_EQ(BobLoadFrame(nullptr, &picture.file, 0, 0, 0, LOAD_BY_CELL), 0);
@@ -364,13 +330,13 @@ TEST_F(BobTest, LoadFrameRefusesWhatWouldLeaveABufferAndCopiesNothing) {
     HostRefuse(HOST_REFUSE_LOCK);
     EXPECT_EQ(BobLoadFrame(&bob, &picture.file, 1, 0, 0, LOAD_BY_CELL), 0) << "lock refused";
     HostRefuse(0);
-    EXPECT_EQ(FrameBytes(bob.frames[1]), std::vector<uint8_t>(32 * 16, 0));
+    EXPECT_EQ(SurfaceBytes(bob.frames[1]), std::vector<uint8_t>(32 * 16, 0));
 
     // A surface whose rows are not width + pitch_pad apart is refused, and left unlocked.
     bob.pitch_pad = 8;
     EXPECT_EQ(BobLoadFrame(&bob, &picture.file, 1, 0, 0, LOAD_BY_CELL), 0) << "other pitch";
     bob.pitch_pad = 0;
-    EXPECT_EQ(FrameBytes(bob.frames[1]), std::vector<uint8_t>(32 * 16, 0));
+    EXPECT_EQ(SurfaceBytes(bob.frames[1]), std::vector<uint8_t>(32 * 16, 0));
     BobShow(&bob);
     bob.frame_index = 1;
     EXPECT_EQ(BobDraw(&bob, back_surface), 1) << "a locked source would refuse the blit";
@@ -384,16 +350,13 @@ TEST_F(BobTest, SequenceIsStoredWithItsEndMarker) {
     const int list[] = {2, 0, 1};
     ASSERT_EQ(BobLoadSequence(&bob, 5, 3, list), 1);
     ASSERT_NE(bob.sequences[5], nullptr);
-    EXPECT_EQ(bob.sequences[5][0], 2);
-    EXPECT_EQ(bob.sequences[5][1], 0);
-    EXPECT_EQ(bob.sequences[5][2], 1);
-    EXPECT_EQ(bob.sequences[5][3], -1);
+    EXPECT_EQ(std::vector<int>(bob.sequences[5], bob.sequences[5] + 4),
+              (std::vector<int>{2, 0, 1, -1}));
 
     // Loading the slot again replaces the array (the old one is released: no leak).
     const int shorter[] = {1};
     ASSERT_EQ(BobLoadSequence(&bob, 5, 1, shorter), 1);
-    EXPECT_EQ(bob.sequences[5][0], 1);
-    EXPECT_EQ(bob.sequences[5][1], -1);
+    EXPECT_EQ(std::vector<int>(bob.sequences[5], bob.sequences[5] + 2), (std::vector<int>{1, -1}));
 
     EXPECT_EQ(BobLoadSequence(&bob, -1, 3, list), 0);
     EXPECT_EQ(BobLoadSequence(&bob, BOB_MAX_SEQUENCES, 3, list), 0);
@@ -410,11 +373,13 @@ TEST_F(BobTest, SequenceIsStoredWithItsEndMarker) {
 // ---------------------------------------------------------------------------
 // Animation
 
-std::vector<int> Frames(BOB* bob, int calls) {
-    std::vector<int> shown;
+// The frame shown after each of calls BobAnimate calls, "*" where anim_finished is set.
+std::string Steps(BOB* bob, int calls) {
+    std::string shown;
     for (int i = 0; i < calls; ++i) {
         EXPECT_EQ(BobAnimate(bob), 1) << "call " << i + 1;
-        shown.push_back(bob->frame_index);
+        shown +=
+            (i ? " " : "") + std::to_string(bob->frame_index) + (bob->anim_finished ? "*" : "");
     }
     return shown;
 }
@@ -422,12 +387,12 @@ std::vector<int> Frames(BOB* bob, int calls) {
 TEST_F(BobTest, FrameCycleStepsEveryTicksPerFrameCalls) {
     ASSERT_EQ(BobCreate(&bob, 0, 0, 8, 8, 4, BOB_FLAG_FRAME_CYCLE, 0), 1);
     ASSERT_EQ(BobSetSpeed(&bob, 3), 1);
-    EXPECT_EQ(Frames(&bob, 12), (std::vector<int>{0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 0}));
+    EXPECT_EQ(Steps(&bob, 12), "0 0 1 1 1 2 2 2 3 3 3 0");
 
     for (int ticks : {0, 1}) {
         ASSERT_EQ(BobCreate(&other, 0, 0, 8, 8, 3, BOB_FLAG_FRAME_CYCLE, 0), 1);
         BobSetSpeed(&other, ticks);
-        EXPECT_EQ(Frames(&other, 4), (std::vector<int>{1, 2, 0, 1})) << "ticks " << ticks;
+        EXPECT_EQ(Steps(&other, 4), "1 2 0 1") << "ticks " << ticks;
         BobDestroy(&other);
     }
 }
@@ -435,38 +400,29 @@ TEST_F(BobTest, FrameCycleStepsEveryTicksPerFrameCalls) {
 TEST_F(BobTest, AnimationModesAreTestedInOrder) {
     ASSERT_EQ(BobCreate(&bob, 0, 0, 8, 8, 4, BOB_FLAG_SINGLE_FRAME | BOB_FLAG_FRAME_CYCLE, 0), 1);
     bob.frame_index = 3;
-    EXPECT_EQ(Frames(&bob, 3), (std::vector<int>{0, 0, 0})) << "single frame wins";
+    EXPECT_EQ(Steps(&bob, 3), "0 0 0") << "single frame wins";
 
     bob.flags = BOB_FLAG_FRAME_CYCLE | BOB_FLAG_SEQUENCE;  // no sequence loaded: cycling decides
-    EXPECT_EQ(Frames(&bob, 2), (std::vector<int>{1, 2}));
+    EXPECT_EQ(Steps(&bob, 2), "1 2");
 
     bob.flags = BOB_FLAG_VISIBLE;
-    EXPECT_EQ(Frames(&bob, 2), (std::vector<int>{2, 2})) << "no mode: nothing changes";
+    EXPECT_EQ(Steps(&bob, 2), "2 2") << "no mode: nothing changes";
     EXPECT_EQ(BobAnimate(nullptr), 0);
 }
 
-TEST_F(BobTest, LoopingSequenceWrapsToItsFirstEntry) {
-    ASSERT_EQ(BobCreate(&bob, 0, 0, 8, 8, 3, BOB_FLAG_SEQUENCE, 0), 1);
+TEST_F(BobTest, SequencesLoopOrStopOnTheirLastFrame) {
     const int list[] = {2, 0, 1};
-    ASSERT_EQ(BobLoadSequence(&bob, 1, 3, list), 1);
-    BobSetSpeed(&bob, 1);
-    ASSERT_EQ(BobSetSequence(&bob, 1), 1);
-    EXPECT_EQ(Frames(&bob, 6), (std::vector<int>{0, 1, 2, 0, 1, 2}));
-    EXPECT_EQ(bob.anim_finished, 0);
-}
-
-TEST_F(BobTest, PlayOnceSequenceStopsOnItsLastFrame) {
-    ASSERT_EQ(BobCreate(&bob, 0, 0, 8, 8, 3, BOB_FLAG_SEQUENCE | BOB_FLAG_SEQUENCE_ONCE, 0), 1);
-    const int list[] = {2, 0, 1};
-    ASSERT_EQ(BobLoadSequence(&bob, 0, 3, list), 1);
-    BobSetSpeed(&bob, 1);
-    BobSetSequence(&bob, 0);
-    const int expected_frames[] = {0, 1, 1, 1};
-    const int expected_finished[] = {0, 0, 1, 1};
-    for (int call = 0; call < 4; ++call) {
-        ASSERT_EQ(BobAnimate(&bob), 1);
-        EXPECT_EQ(bob.frame_index, expected_frames[call]) << "call " << call + 1;
-        EXPECT_EQ(bob.anim_finished, expected_finished[call]) << "call " << call + 1;
+    const std::pair<int, const char*> cases[] = {
+        {BOB_FLAG_SEQUENCE, "0 1 2 0 1 2"},
+        {BOB_FLAG_SEQUENCE | BOB_FLAG_SEQUENCE_ONCE, "0 1 1* 1* 1* 1*"}};
+    for (const auto& [flags, steps] : cases) {
+        BobDestroy(&bob);
+        ASSERT_EQ(BobCreate(&bob, 0, 0, 8, 8, 3, flags, 0), 1);
+        ASSERT_EQ(BobLoadSequence(&bob, 1, 3, list), 1);
+        BobSetSpeed(&bob, 1);
+        bob.sequence_pos = 2;
+        ASSERT_EQ(BobSetSequence(&bob, 1), 1);
+        EXPECT_EQ(Steps(&bob, 6), steps) << "flags " << flags;
     }
 
     // Selecting another sequence keeps showing the old frame until the next step, and
@@ -476,8 +432,7 @@ TEST_F(BobTest, PlayOnceSequenceStopsOnItsLastFrame) {
     BobSetSpeed(&bob, 2);
     BobSetSequence(&bob, 3);
     EXPECT_EQ(bob.frame_index, 1);
-    EXPECT_EQ(Frames(&bob, 3), (std::vector<int>{1, 2, 2}));
-    EXPECT_EQ(bob.anim_finished, 1);
+    EXPECT_EQ(Steps(&bob, 3), "1* 2* 2*");
 }
 
 TEST_F(BobTest, SequenceAnimationRefusesWhatItCannotRead) {
@@ -487,8 +442,7 @@ TEST_F(BobTest, SequenceAnimationRefusesWhatItCannotRead) {
     ASSERT_EQ(BobLoadSequence(&bob, 1, 0, list), 1);
     struct Case {
         const char* what;
-        int slot;
-        int pos;
+        int slot, pos;
     };
     const Case cases[] = {
         {"slot -1", -1, 0},      {"slot 16", BOB_MAX_SEQUENCES, 0}, {"empty slot", 2, 0},
@@ -513,15 +467,7 @@ TEST_F(BobTest, SequenceAnimationRefusesWhatItCannotRead) {
 TEST_F(BobTest, WrapAndBounceAtTheClippingRectangle) {
     struct Case {
         const char* what;
-        int flags;
-        int x;
-        int y;
-        int dx;
-        int dy;
-        int end_x;
-        int end_y;
-        int end_dx;
-        int end_dy;
+        int flags, x, y, dx, dy, end_x, end_y, end_dx, end_dy;
     };
     const Case cases[] = {
         {"wrap past the right", BOB_FLAG_WRAP, 630, 0, 10, 0, -64, 0, 10, 0},
@@ -542,16 +488,7 @@ TEST_F(BobTest, WrapAndBounceAtTheClippingRectangle) {
         ASSERT_EQ(BobCreate(&bob, c.x, c.y, 64, 32, 0, c.flags, 0), 1);
         BobSetVelocity(&bob, c.dx, c.dy);
         ASSERT_EQ(BobMove(&bob), 1) << c.what;
-        EXPECT_EQ(bob.x, c.end_x) << c.what;
-        EXPECT_EQ(bob.y, c.end_y) << c.what;
-        EXPECT_EQ(bob.dx, c.end_dx) << c.what;
-        EXPECT_EQ(bob.dy, c.end_dy) << c.what;
-        EXPECT_EQ(bob.box_left, c.end_x) << c.what;
-        EXPECT_EQ(bob.box_right, c.end_x + 64) << c.what;
-        EXPECT_EQ(bob.box_top, c.end_y) << c.what;
-        EXPECT_EQ(bob.box_bottom, c.end_y + 32) << c.what;
-        EXPECT_EQ(bob.center_x, c.end_x + 32) << c.what;
-        EXPECT_EQ(bob.center_y, c.end_y + 16) << c.what;
+        EXPECT_EQ(Place(bob), Place(c.end_x, c.end_y, c.end_dx, c.end_dy, 64, 32)) << c.what;
     }
     EXPECT_EQ(BobMove(nullptr), 0);
 }
@@ -567,32 +504,16 @@ TEST_F(BobTest, BounceTurnsBackWithoutCorrectingThePosition) {
     EXPECT_EQ(bob.dx, -10);
 }
 
-TEST_F(BobTest, SettersAndStaleBox) {
+TEST_F(BobTest, SetPositionRefreshesTheBoxAndSettersRefuseNoRecord) {
     ASSERT_EQ(BobCreate(&bob, 0, 0, 20, 10, 0, BOB_FLAG_VISIBLE, 0), 1);
     bob.x = 300;  // a direct write leaves the box stale until the next refresh
     EXPECT_EQ(bob.box_left, 0);
     ASSERT_EQ(BobSetPosition(&bob, 100, 50), 1);
-    EXPECT_EQ(bob.box_left, 100);
-    EXPECT_EQ(bob.box_right, 120);
-    EXPECT_EQ(bob.box_top, 50);
-    EXPECT_EQ(bob.box_bottom, 60);
-    EXPECT_EQ(bob.center_x, 110);
-    EXPECT_EQ(bob.center_y, 55);
-    ASSERT_EQ(BobHide(&bob), 1);
-    EXPECT_EQ(bob.flags, 0);
-    ASSERT_EQ(BobShow(&bob), 1);
-    EXPECT_EQ(bob.flags, BOB_FLAG_VISIBLE);
-    bob.sequence_pos = 4;
-    ASSERT_EQ(BobSetSequence(&bob, 7), 1);
-    EXPECT_EQ(bob.sequence_index, 7);
-    EXPECT_EQ(bob.sequence_pos, 0);
-    for (int (*setter)(BOB*) : {BobHide, BobShow}) {
-        EXPECT_EQ(setter(nullptr), 0);
-    }
-    EXPECT_EQ(BobSetPosition(nullptr, 0, 0), 0);
-    EXPECT_EQ(BobSetSpeed(nullptr, 1), 0);
-    EXPECT_EQ(BobSetSequence(nullptr, 1), 0);
-    EXPECT_EQ(BobSetVelocity(nullptr, 1, 1), 0);
+    EXPECT_EQ(Place(bob), Place(100, 50, 0, 0, 20, 10));
+    const int refused[] = {
+        BobHide(nullptr),        BobShow(nullptr),           BobSetPosition(nullptr, 0, 0),
+        BobSetSpeed(nullptr, 1), BobSetSequence(nullptr, 1), BobSetVelocity(nullptr, 1, 1)};
+    EXPECT_EQ(std::count(std::begin(refused), std::end(refused), 0), 6);
 }
 
 // ---------------------------------------------------------------------------
@@ -600,34 +521,24 @@ TEST_F(BobTest, SettersAndStaleBox) {
 
 TEST_F(BobTest, OverlapUsesThreeEighthsBoxes) {
     ASSERT_EQ(BobCreate(&bob, 0, 0, 64, 64, 0, 0, 0), 1);
-    ASSERT_EQ(BobCreate(&other, 47, 0, 64, 64, 0, 0, 0), 1);
-    EXPECT_EQ(BobsOverlap(&bob, &other), 1);
-    EXPECT_EQ(BobsOverlap(&other, &bob), 1);
-    BobSetPosition(&other, 48, 0);
-    EXPECT_EQ(BobsOverlap(&bob, &other), 0);
-    BobSetPosition(&other, 0, -48);
-    EXPECT_EQ(BobsOverlap(&bob, &other), 0);
-    BobSetPosition(&other, -47, 47);
-    EXPECT_EQ(BobsOverlap(&bob, &other), 1);
+    ASSERT_EQ(BobCreate(&other, 0, 0, 64, 64, 0, 0, 0), 1);
+    const int cases[][3] = {{47, 0, 1}, {48, 0, 0}, {0, -48, 0}, {-47, 47, 1}};  // x, y, overlap
+    for (const auto& [x, y, overlap] : cases) {
+        BobSetPosition(&other, x, y);
+        EXPECT_EQ(BobsOverlap(&bob, &other), overlap) << "other at " << x << "," << y;
+        EXPECT_EQ(BobsOverlap(&other, &bob), overlap) << "other at " << x << "," << y;
+    }
     EXPECT_EQ(BobsOverlap(&bob, nullptr), 0);
     EXPECT_EQ(BobsOverlap(nullptr, &bob), 0);
 }
 
 TEST_F(BobTest, ScreenEdges) {
-    struct Case {
-        int x;
-        int y;
-        int edge_x;
-        int edge_y;
-    };
-    const Case cases[] = {
-        {0, 0, 1, 3},     {576, 416, 2, 4}, {575, 415, 0, 0},
-        {-10, -10, 1, 3}, {1, 1, 0, 0},     {700, 500, 2, 4},
-    };
-    for (const Case& c : cases) {
-        ASSERT_EQ(BobCreate(&bob, c.x, c.y, 64, 64, 0, 0, 0), 1);
-        EXPECT_EQ(BobScreenEdgeX(&bob), c.edge_x) << "x " << c.x;
-        EXPECT_EQ(BobScreenEdgeY(&bob), c.edge_y) << "y " << c.y;
+    const int cases[][4] = {{0, 0, 1, 3},     {576, 416, 2, 4}, {575, 415, 0, 0},
+                            {-10, -10, 1, 3}, {1, 1, 0, 0},     {700, 500, 2, 4}};  // x, y, edges
+    for (const auto& [x, y, edge_x, edge_y] : cases) {
+        ASSERT_EQ(BobCreate(&bob, x, y, 64, 64, 0, 0, 0), 1);
+        EXPECT_EQ(BobScreenEdgeX(&bob), edge_x) << "x " << x;
+        EXPECT_EQ(BobScreenEdgeY(&bob), edge_y) << "y " << y;
     }
     // Wider than the screen: the right border wins.
     ASSERT_EQ(BobCreate(&bob, 0, 0, 640, 480, 0, 0, 0), 1);
@@ -635,28 +546,14 @@ TEST_F(BobTest, ScreenEdges) {
     EXPECT_EQ(BobScreenEdgeY(&bob), 4);
 }
 
-struct Box {
-    int left;
-    int right;
-    int top;
-    int bottom;
-};
-
-void SetBox(BOB* bob, Box box) {
-    bob->box_left = box.left;
-    bob->box_right = box.right;
-    bob->box_top = box.top;
-    bob->box_bottom = box.bottom;
-}
-
 TEST(BobContactTest, SideAndTopBottomContacts) {
+    struct Box {
+        int left, right, top, bottom;
+    };
     struct Case {
         const char* what;
-        Box a;
-        Box b;
-        int mode;
-        int side;
-        int top_bottom;
+        Box a, b;
+        int mode, side, top_bottom;
     };
     const Case cases[] = {
         {"A over B's top edge", {0, 10, 0, 20}, {5, 15, 10, 30}, EDGE_MODE_RIGHT, 2, 4},
@@ -674,10 +571,14 @@ TEST(BobContactTest, SideAndTopBottomContacts) {
         {"unknown mode", {0, 10, 0, 20}, {5, 15, 10, 30}, 502, 0, 0},
     };
     for (const Case& c : cases) {
-        BOB a{};
-        BOB b{};
-        SetBox(&a, c.a);
-        SetBox(&b, c.b);
+        const BOB a{.box_left = c.a.left,
+                    .box_right = c.a.right,
+                    .box_top = c.a.top,
+                    .box_bottom = c.a.bottom};
+        const BOB b{.box_left = c.b.left,
+                    .box_right = c.b.right,
+                    .box_top = c.b.top,
+                    .box_bottom = c.b.bottom};
         EXPECT_EQ(BobSideContact(&a, &b, c.mode), c.side) << c.what;
         EXPECT_EQ(BobTopBottomContact(&a, &b, c.mode), c.top_bottom) << c.what;
     }
@@ -697,12 +598,7 @@ TEST_F(BobTest, ClipperCutsASpriteHalfOffEachEdge) {
     AttachScreenClipper();
     struct Case {
         const char* what;
-        int x;
-        int y;
-        int left;
-        int top;
-        int right;
-        int bottom;
+        int x, y, left, top, right, bottom;
     };
     const Case cases[] = {
         {"left", -32, 100, 0, 100, 30, 162},         {"right", 608, 100, 608, 100, 639, 162},
@@ -788,8 +684,7 @@ TEST_F(BobTest, CopySharesFramesAndItsDestructionReleasesNothing) {
     EXPECT_EQ(other.flags, bob.flags | BOB_FLAG_SHARED);
     EXPECT_EQ(other.frames[0], bob.frames[0]);
     EXPECT_EQ(other.sequences[2], bob.sequences[2]);
-    EXPECT_EQ(other.x, 100);
-    EXPECT_EQ(other.center_y, bob.center_y);
+    EXPECT_EQ(Place(other), Place(bob));
 
     ASSERT_EQ(BobDestroy(&other), 1);
     EXPECT_EQ(other.frames[0], nullptr);
@@ -816,12 +711,9 @@ TEST_F(BobTest, DestroyReleasesEverythingOnceAndKeepsTheOtherFields) {
 
     ASSERT_EQ(BobDestroy(&bob), 1);
     EXPECT_EQ(HostLiveObjects(), live);
-    for (int i = 0; i < BOB_MAX_FRAMES; ++i) {
-        EXPECT_EQ(bob.frames[i], nullptr) << "frame " << i;
-    }
-    for (int i = 0; i < BOB_MAX_SEQUENCES; ++i) {
-        EXPECT_EQ(bob.sequences[i], nullptr) << "sequence " << i;
-    }
+    EXPECT_EQ(std::count(std::begin(bob.frames), std::end(bob.frames), nullptr), BOB_MAX_FRAMES);
+    EXPECT_EQ(std::count(std::begin(bob.sequences), std::end(bob.sequences), nullptr),
+              BOB_MAX_SEQUENCES);
     EXPECT_EQ(bob.x, 7);
     EXPECT_EQ(bob.frame_count, 5);
     EXPECT_EQ(BobDestroy(&bob), 1) << "a second destroy is harmless";
