@@ -77,15 +77,6 @@ bool AllZero(const void* data, size_t size) {
 // ---------------------------------------------------------------------------
 // Set-up
 
-TEST_F(InputTest, TheGamesSetUpOpensKeyboardAndMouse) {
-    EXPECT_EQ(InputInit(), 1);
-    EXPECT_NE(direct_input, nullptr);
-    EXPECT_EQ(KeyboardInit(), 1);
-    EXPECT_EQ(MouseInit(), 1);
-    EXPECT_EQ(KeyboardRead(), 1);
-    EXPECT_EQ(MouseRead(), 1);
-}
-
 TEST_F(InputTest, ARefusedHostFailsTheRootAndEveryDevice) {
     HostRefuse(HOST_REFUSE_INPUT);
     EXPECT_EQ(InputInit(), 0);
@@ -172,16 +163,14 @@ TEST_F(InputTest, APressShowsInTheNextReadAndAReleaseInTheOneAfter) {
     HostInputKey(DIK_ESCAPE, 0);
     ASSERT_EQ(KeyboardRead(), 1);
     EXPECT_EQ(DownKeys(), std::vector<int>{});
-}
 
-TEST_F(InputTest, ATapBetweenTwoReadsShowsInExactlyOneRead) {
-    OpenKeyboardAndMouse();
+    // A tap between two reads shows in exactly one read.
     HostInputKey(DIK_RETURN, 1);
     HostInputKey(DIK_RETURN, 0);
     ASSERT_EQ(KeyboardRead(), 1);
-    EXPECT_EQ(key_states[DIK_RETURN], HOST_KEY_DOWN);
+    EXPECT_EQ(DownKeys(), std::vector<int>{DIK_RETURN});
     ASSERT_EQ(KeyboardRead(), 1);
-    EXPECT_EQ(key_states[DIK_RETURN], 0);
+    EXPECT_EQ(DownKeys(), std::vector<int>{});
 }
 
 TEST_F(InputTest, SeveralKeysAtOnceIncludingExtendedOnes) {
@@ -199,65 +188,45 @@ TEST_F(InputTest, SeveralKeysAtOnceIncludingExtendedOnes) {
     EXPECT_EQ(key_states[DIK_RCONTROL], HOST_KEY_DOWN) << "right Ctrl is a key of its own";
 }
 
-TEST_F(InputTest, KeyNumbersOutsideTheArrayAreIgnored) {
-    OpenKeyboardAndMouse();
-    HostInputKey(0, 1);
-    HostInputKey(256, 1);
-    HostInputKey(-1, 1);
-    ASSERT_EQ(KeyboardRead(), 1);
-    EXPECT_EQ(DownKeys(), std::vector<int>{});
-}
-
-TEST_F(InputTest, AKeyAlreadyHeldAtSetUpReadsDown) {
+TEST_F(InputTest, AKeyHeldAtSetUpReadsDownAndNumbersOutsideTheArrayAreIgnored) {
     HostInputKey(DIK_SPACE, 1);
     OpenKeyboardAndMouse();
+    for (int key : {0, 256, -1}) {
+        HostInputKey(key, 1);
+    }
     ASSERT_EQ(KeyboardRead(), 1);
-    EXPECT_EQ(key_states[DIK_SPACE], HOST_KEY_DOWN);
+    EXPECT_EQ(DownKeys(), std::vector<int>{DIK_SPACE});
 }
 
 // ---------------------------------------------------------------------------
 // Mouse
 
-TEST_F(InputTest, MotionSumsBetweenReadsAndStartsAgainAfterEach) {
-    OpenKeyboardAndMouse();
+// lX, lY and lZ of the last mouse read.
+std::string Motion() {
+    return std::to_string(mouse_reading.lX) + "," + std::to_string(mouse_reading.lY) + "," +
+           std::to_string(mouse_reading.lZ);
+}
+
+TEST_F(InputTest, MotionAndWheelSumBetweenReadsAndStartAgainAfterEach) {
+    ASSERT_EQ(InputInit(), 1);
+    HostInputMouseMotion(50, 50);  // before the mouse is opened: never reported
+    ASSERT_EQ(MouseInit(), 1);
     HostInputMouseMotion(3, 4);
     HostInputMouseMotion(-10, 2);
     HostInputMouseMotion(1, -1);
-    ASSERT_EQ(MouseRead(), 1);
-    EXPECT_EQ(mouse_reading.lX, -6);
-    EXPECT_EQ(mouse_reading.lY, 5);
-    EXPECT_EQ(mouse_reading.lZ, 0);
-    ASSERT_EQ(MouseRead(), 1);
-    EXPECT_EQ(mouse_reading.lX, 0) << "motion is reported once";
-    EXPECT_EQ(mouse_reading.lY, 0);
-}
-
-TEST_F(InputTest, TheWheelTurnsIntoLz) {
-    OpenKeyboardAndMouse();
     HostInputMouseWheel(2 * HOST_WHEEL_NOTCH);
     HostInputMouseWheel(-HOST_WHEEL_NOTCH);
     ASSERT_EQ(MouseRead(), 1);
-    EXPECT_EQ(mouse_reading.lZ, HOST_WHEEL_NOTCH);
+    EXPECT_EQ(Motion(), "-6,5," + std::to_string(HOST_WHEEL_NOTCH));
     ASSERT_EQ(MouseRead(), 1);
-    EXPECT_EQ(mouse_reading.lZ, 0);
-}
+    EXPECT_EQ(Motion(), "0,0,0") << "motion is reported once";
 
-TEST_F(InputTest, MotionBeyondThirtyTwoBitsIsHeldAtTheLimit) {
-    OpenKeyboardAndMouse();
+    // Beyond 32 bits the sum is held at the limit.
     HostInputMouseMotion(INT32_MAX, INT32_MIN);
     HostInputMouseMotion(INT32_MAX, INT32_MIN);
     ASSERT_EQ(MouseRead(), 1);
     EXPECT_EQ(mouse_reading.lX, INT32_MAX);
     EXPECT_EQ(mouse_reading.lY, INT32_MIN);
-}
-
-TEST_F(InputTest, MotionBeforeTheMouseIsOpenedIsNotReported) {
-    ASSERT_EQ(InputInit(), 1);
-    HostInputMouseMotion(50, 50);
-    ASSERT_EQ(MouseInit(), 1);
-    ASSERT_EQ(MouseRead(), 1);
-    EXPECT_EQ(mouse_reading.lX, 0);
-    EXPECT_EQ(mouse_reading.lY, 0);
 }
 
 TEST_F(InputTest, EachButtonHasItsOwnByte) {
@@ -277,10 +246,8 @@ TEST_F(InputTest, EachButtonHasItsOwnByte) {
     HostInputMouseButton(-1, 1);
     ASSERT_EQ(MouseRead(), 1);
     EXPECT_TRUE(AllZero(mouse_reading.rgbButtons, 4));
-}
 
-TEST_F(InputTest, AClickBetweenTwoReadsShowsInExactlyOneRead) {
-    OpenKeyboardAndMouse();
+    // A click between two reads shows in exactly one read.
     HostInputMouseButton(0, 1);
     HostInputMouseButton(0, 0);
     ASSERT_EQ(MouseRead(), 1);
@@ -316,82 +283,32 @@ TEST_F(InputTest, AReleasedDeviceReadsNothingAndFails) {
 // ---------------------------------------------------------------------------
 // The SDL key table
 
-struct ScancodeCase {
-    int scancode;  // SDL's number (a USB usage)
-    int key;
-    const char* name;
-};
-
 TEST(InputKeyTable, SampleKeysLandOnTheirKeyNumbers) {
-    const ScancodeCase cases[] = {
-        {41, DIK_ESCAPE, "Escape"},
-        {40, DIK_RETURN, "Enter"},
-        {44, DIK_SPACE, "Space"},
-        {4, DIK_A, "A"},
-        {29, DIK_Z, "Z"},
-        {30, DIK_1, "1"},
-        {39, DIK_0, "0"},
-        {53, DIK_GRAVE, "`"},
-        {49, DIK_BACKSLASH, "backslash"},
-        {58, DIK_F1, "F1"},
-        {67, DIK_F10, "F10"},
-        {68, DIK_F11, "F11"},
-        {69, DIK_F12, "F12"},
-        {224, DIK_LCONTROL, "left Ctrl"},
-        {228, DIK_RCONTROL, "right Ctrl"},
-        {226, DIK_LMENU, "left Alt"},
-        {230, DIK_RMENU, "right Alt"},
-        {225, DIK_LSHIFT, "left Shift"},
-        {229, DIK_RSHIFT, "right Shift"},
-        {227, DIK_LWIN, "left Windows"},
-        {82, DIK_UP, "Up"},
-        {81, DIK_DOWN, "Down"},
-        {80, DIK_LEFT, "Left"},
-        {79, DIK_RIGHT, "Right"},
-        {74, DIK_HOME, "Home"},
-        {77, DIK_END, "End"},
-        {75, DIK_PRIOR, "Page Up"},
-        {78, DIK_NEXT, "Page Down"},
-        {73, DIK_INSERT, "Insert"},
-        {76, DIK_DELETE, "Delete"},
-        {88, DIK_NUMPADENTER, "keypad Enter"},
-        {84, DIK_DIVIDE, "keypad /"},
-        {85, DIK_MULTIPLY, "keypad *"},
-        {86, DIK_SUBTRACT, "keypad -"},
-        {87, DIK_ADD, "keypad +"},
-        {95, DIK_NUMPAD7, "keypad 7"},
-        {98, DIK_NUMPAD0, "keypad 0"},
-        {99, DIK_DECIMAL, "keypad ."},
-        {83, DIK_NUMLOCK, "Num Lock"},
-        {57, DIK_CAPITAL, "Caps Lock"},
-        {70, DIK_SYSRQ, "Print Screen"},
-        {71, DIK_SCROLL, "Scroll Lock"},
-        {72, DIK_PAUSE, "Pause"},
-        {100, DIK_OEM_102, "102nd key"},
-        {101, DIK_APPS, "Menu"},
-    };
-    for (const ScancodeCase& c : cases) {
-        EXPECT_EQ(HostInputSdlScancodeToKey(c.scancode), c.key)
-            << c.name << " (scancode " << c.scancode << ")";
+    // SDL's numbers (USB usages) and ours, extended keys and the keypad included.
+    const int cases[][2] = {
+        {41, DIK_ESCAPE},    {40, DIK_RETURN},    {44, DIK_SPACE},       {4, DIK_A},
+        {29, DIK_Z},         {30, DIK_1},         {39, DIK_0},           {53, DIK_GRAVE},
+        {49, DIK_BACKSLASH}, {58, DIK_F1},        {67, DIK_F10},         {68, DIK_F11},
+        {69, DIK_F12},       {224, DIK_LCONTROL}, {228, DIK_RCONTROL},   {226, DIK_LMENU},
+        {230, DIK_RMENU},    {225, DIK_LSHIFT},   {229, DIK_RSHIFT},     {227, DIK_LWIN},
+        {82, DIK_UP},        {81, DIK_DOWN},      {80, DIK_LEFT},        {79, DIK_RIGHT},
+        {74, DIK_HOME},      {77, DIK_END},       {75, DIK_PRIOR},       {78, DIK_NEXT},
+        {73, DIK_INSERT},    {76, DIK_DELETE},    {88, DIK_NUMPADENTER}, {84, DIK_DIVIDE},
+        {85, DIK_MULTIPLY},  {86, DIK_SUBTRACT},  {87, DIK_ADD},         {95, DIK_NUMPAD7},
+        {98, DIK_NUMPAD0},   {99, DIK_DECIMAL},   {83, DIK_NUMLOCK},     {57, DIK_CAPITAL},
+        {70, DIK_SYSRQ},     {71, DIK_SCROLL},    {72, DIK_PAUSE},       {100, DIK_OEM_102},
+        {101, DIK_APPS}};
+    for (const auto& [scancode, key] : cases) {
+        EXPECT_EQ(HostInputSdlScancodeToKey(scancode), key) << "scancode " << scancode;
     }
 }
 
-TEST(InputKeyTable, ScancodesWithoutAKeyNumberGiveZero) {
+TEST(InputKeyTable, EveryKeyOfAStandardKeyboardHasANumberAndNothingElse) {
     for (int scancode : {-1, 0, 1, 115 /* F24 */, 511, 512, 100000}) {
         EXPECT_EQ(HostInputSdlScancodeToKey(scancode), 0) << "scancode " << scancode;
     }
-}
-
-TEST(InputKeyTable, EveryKeyOfAStandardKeyboardHasANumber) {
     // A to the keypad's '.', the 102nd key and Menu, then the eight modifiers.
-    std::vector<int> scancodes;
-    for (int scancode = 4; scancode <= 101; ++scancode) {
-        scancodes.push_back(scancode);
-    }
-    for (int scancode = 224; scancode <= 231; ++scancode) {
-        scancodes.push_back(scancode);
-    }
-    for (int scancode : scancodes) {
+    for (int scancode = 4; scancode <= 231; scancode = scancode == 101 ? 224 : scancode + 1) {
         EXPECT_NE(HostInputSdlScancodeToKey(scancode), 0) << "scancode " << scancode;
     }
 }
