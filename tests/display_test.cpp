@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "lib/display.h"
 #include "platform/headless.h"
 #include "platform/host.h"
+#include "tests/support/file_support.h"
 
 namespace {
 
@@ -26,22 +28,8 @@ protected:
         DisplayShutdown();
         EXPECT_EQ(HostLiveObjects(), 0) << "display objects leaked";
     }
-    // Every byte of a surface's width x height, read through a lock.
     static std::vector<uint8_t> Read(HostSurface* surface) {
-        int32_t width = 0;
-        int32_t height = 0;
-        HostSurfaceDescribe(surface, &width, &height, nullptr);
-        int32_t pitch = 0;
-        uint8_t* pixels = SurfaceLock(surface, &pitch);
-        std::vector<uint8_t> out;
-        if (pixels == nullptr) {
-            return out;
-        }
-        for (int32_t y = 0; y < height; y++) {
-            out.insert(out.end(), pixels + y * pitch, pixels + y * pitch + width);
-        }
-        SurfaceUnlock(surface, pixels);
-        return out;
+        return SurfaceBytes(surface);
     }
     static void Write(HostSurface* surface, const std::vector<uint8_t>& rows, int32_t width) {
         int32_t pitch = 0;
@@ -64,13 +52,10 @@ TEST_F(DisplayTest, InitSetsTheModeAndTheObjects) {
     EXPECT_NE(back_surface, nullptr);
     EXPECT_NE(display_palette, nullptr);
     EXPECT_EQ(display_clipper, nullptr);
-    EXPECT_EQ(display_width, 640);
-    EXPECT_EQ(display_height, 480);
-    EXPECT_EQ(display_bpp, 8);
-    EXPECT_EQ(clip_min_x, 0);
-    EXPECT_EQ(clip_min_y, 0);
-    EXPECT_EQ(clip_max_x, 639);
-    EXPECT_EQ(clip_max_y, 479);
+    EXPECT_EQ(std::vector<int>({display_width, display_height, display_bpp}),
+              std::vector<int>({640, 480, 8}));
+    EXPECT_EQ(std::vector<int>({clip_min_x, clip_min_y, clip_max_x, clip_max_y}),
+              std::vector<int>({0, 0, 639, 479}));
 }
 
 TEST_F(DisplayTest, InitLoadsTheFourRampsIntoShadowAndScreen) {
@@ -92,9 +77,9 @@ TEST_F(DisplayTest, InitLoadsTheFourRampsIntoShadowAndScreen) {
     for (const Case& c : cases) {
         for (const PaletteEntry* table : tables) {
             const PaletteEntry& e = table[c.index];
-            EXPECT_EQ(e.red, c.red) << "entry " << c.index;
-            EXPECT_EQ(e.green, c.green) << "entry " << c.index;
-            EXPECT_EQ(e.blue, c.blue) << "entry " << c.index;
+            EXPECT_EQ(std::vector<int>({e.red, e.green, e.blue}),
+                      std::vector<int>({c.red, c.green, c.blue}))
+                << "entry " << c.index;
         }
     }
     for (int i = 0; i < 256; i++) {
@@ -127,9 +112,9 @@ TEST_F(DisplayTest, RefusedModeKeepsThePreviousMode) {
         HostRefuse(c.refuse);
         EXPECT_EQ(DisplayInit(c.width, c.height, c.bpp), 0)
             << c.width << "x" << c.height << "x" << c.bpp;
-        EXPECT_EQ(display_width, 320) << "after " << c.width << "x" << c.height;
-        EXPECT_EQ(display_height, 200) << "after " << c.width << "x" << c.height;
-        EXPECT_EQ(display_bpp, 8) << "after bpp " << c.bpp;
+        EXPECT_EQ(std::vector<int>({display_width, display_height, display_bpp}),
+                  std::vector<int>({320, 200, 8}))
+            << "after " << c.width << "x" << c.height << "x" << c.bpp;
         HostRefuse(0);
     }
 }
@@ -172,6 +157,11 @@ TEST_F(DisplayTest, SecondInitReleasesTheFirst) {
 
 // ---- The clip region
 
+std::string Show(const HostRect& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " to " + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
+
 struct ClipCase {
     const char* name;
     std::vector<HostRect> rects;
@@ -201,17 +191,10 @@ TEST_F(DisplayTest, ClipperAttachBuildsTheRegionRecord) {
         EXPECT_EQ(header->iType, RDH_RECTANGLES) << c.name;
         EXPECT_EQ(header->nCount, c.rects.size()) << c.name;
         EXPECT_EQ(header->nRgnSize, 16u * c.rects.size()) << c.name;
-        const HostRect& b = header->rcBound;
-        EXPECT_EQ(b.left, c.bound.left) << c.name;
-        EXPECT_EQ(b.top, c.bound.top) << c.name;
-        EXPECT_EQ(b.right, c.bound.right) << c.name;
-        EXPECT_EQ(b.bottom, c.bound.bottom) << c.name;
+        EXPECT_EQ(Show(header->rcBound), Show(c.bound)) << c.name;
         const auto* rects = reinterpret_cast<const HostRect*>(header + 1);
         for (size_t i = 0; i < c.rects.size(); i++) {
-            EXPECT_EQ(rects[i].left, c.rects[i].left) << c.name << " rect " << i;
-            EXPECT_EQ(rects[i].top, c.rects[i].top) << c.name << " rect " << i;
-            EXPECT_EQ(rects[i].right, c.rects[i].right) << c.name << " rect " << i;
-            EXPECT_EQ(rects[i].bottom, c.rects[i].bottom) << c.name << " rect " << i;
+            EXPECT_EQ(Show(rects[i]), Show(c.rects[i])) << c.name << " rect " << i;
         }
         HostClipperRelease(clipper);
     }
@@ -242,40 +225,24 @@ TEST_F(DisplayTest, ShutdownReleasesTheAttachedClipper) {
 
 // ---- Locks and flips
 
-TEST_F(DisplayTest, BackLockTwiceLocksOnce) {
-    ASSERT_EQ(DisplayInit(640, 480, 8), 1);
-    uint8_t* first = BackLock();
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(BackLock(), first);
-    EXPECT_GE(back_pitch, 640);
-    EXPECT_EQ(BackUnlock(), 1);
-    EXPECT_EQ(back_pixels, nullptr);
-    EXPECT_EQ(back_pitch, 0);
-    EXPECT_EQ(BackUnlock(), 0);
-    // One unlock freed the surface: a second platform lock would still hold it.
-    EXPECT_EQ(DisplayFlip(), 1);
-}
-
-TEST_F(DisplayTest, PrimaryLockFollowsTheSameRules) {
-    ASSERT_EQ(DisplayInit(640, 480, 8), 1);
-    uint8_t* first = PrimaryLock();
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(PrimaryLock(), first);
-    EXPECT_EQ(PrimaryUnlock(), 1);
-    EXPECT_EQ(primary_pixels, nullptr);
-    EXPECT_EQ(primary_pitch, 0);
-    EXPECT_EQ(PrimaryUnlock(), 0);
-    EXPECT_EQ(DisplayFlip(), 1);
-}
-
-TEST_F(DisplayTest, FlipWhileLockedPresentsNothing) {
+// A second lock gives the same pointer and locks once; a flip while locked presents nothing.
+TEST_F(DisplayTest, LockTwiceLocksOnceAndFlipWaitsForTheUnlock) {
     ASSERT_EQ(DisplayInit(640, 480, 8), 1);
     for (int primary = 0; primary < 2; primary++) {
-        ASSERT_NE(primary ? PrimaryLock() : BackLock(), nullptr);
+        SCOPED_TRACE(primary ? "primary" : "back");
+        uint8_t* first = primary ? PrimaryLock() : BackLock();
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(primary ? PrimaryLock() : BackLock(), first);
+        EXPECT_GE(primary ? primary_pitch : back_pitch, 640);
         const uint32_t presents = HeadlessPresentCount();
-        EXPECT_EQ(DisplayFlip(), 0) << (primary ? "primary" : "back") << " locked";
+        EXPECT_EQ(DisplayFlip(), 0);
         EXPECT_EQ(HeadlessPresentCount(), presents);
-        primary ? PrimaryUnlock() : BackUnlock();
+        EXPECT_EQ(primary ? PrimaryUnlock() : BackUnlock(), 1);
+        EXPECT_EQ(primary ? primary_pixels : back_pixels, nullptr);
+        EXPECT_EQ(primary ? primary_pitch : back_pitch, 0);
+        EXPECT_EQ(primary ? PrimaryUnlock() : BackUnlock(), 0);
+        // One unlock freed the surface: a second platform lock would still hold it.
+        EXPECT_EQ(DisplayFlip(), 1);
     }
 }
 

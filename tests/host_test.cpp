@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <vector>
 
 #include "platform/headless.h"
@@ -175,39 +174,6 @@ TEST_F(HostTest, OffscreenPitchIsWidthRoundedUpToEight) {
     CloseDisplay();
 }
 
-TEST_F(HostTest, KeyedCopyMatchesAPerPixelReferenceAtEveryWidth) {
-    OpenDisplay();
-    std::mt19937 random(42);
-    for (int width = 1; width <= 40; ++width) {
-        HostSurface* src = Offscreen(width, 5);
-        ASSERT_EQ(HostSurfaceSetColorKey(src, DDCKEY_SRCBLT, 0, 0), 1);
-        int32_t src_pitch = 0, dst_pitch = 0;
-        uint8_t* s = Pixels(src, &src_pitch);
-        for (int i = 0; i < src_pitch * 5; ++i) {
-            s[i] = (random() % 10 < 4) ? 0 : static_cast<uint8_t>(1 + random() % 255);
-        }
-        uint8_t* d = Pixels(back, &dst_pitch);
-        for (int i = 0; i < dst_pitch * 480; ++i) {
-            d[i] = static_cast<uint8_t>(random());
-        }
-        std::vector<uint8_t> expected(d, d + dst_pitch * 480);
-        const int x0 = 3, y0 = 7;
-        for (int y = 0; y < 5; ++y) {
-            for (int x = 0; x < width; ++x) {
-                uint8_t v = s[y * src_pitch + x];
-                if (v != 0) {
-                    expected[(y0 + y) * dst_pitch + x0 + x] = v;
-                }
-            }
-        }
-        HostRect to{x0, y0, x0 + width, y0 + 5};
-        ASSERT_EQ(HostSurfaceBlt(back, &to, src, nullptr, DDBLT_KEYSRC | DDBLT_WAIT, 0), 1);
-        ASSERT_EQ(std::memcmp(d, expected.data(), expected.size()), 0) << "width " << width;
-        HostSurfaceRelease(src);
-    }
-    CloseDisplay();
-}
-
 TEST_F(HostTest, BlitsLeavingTheSurfaceAreRefusedWithoutAClipperAndCutWithOne) {
     OpenDisplay();
     HostSurface* src = Offscreen(64, 64);
@@ -243,29 +209,6 @@ TEST_F(HostTest, BlitsLeavingTheSurfaceAreRefusedWithoutAClipperAndCutWithOne) {
 
     HostRect outside_source{0, 0, 65, 64};
     EXPECT_EQ(HostSurfaceBlt(back, nullptr, src, &outside_source, DDBLT_WAIT, 0), 0);
-    HostSurfaceRelease(src);
-    CloseDisplay();
-}
-
-TEST_F(HostTest, StretchedBlitDoublesEveryPixel) {
-    OpenDisplay();
-    HostSurface* src = Offscreen(2, 2);
-    int32_t pitch = 0;
-    uint8_t* s = Pixels(src, &pitch);
-    s[0] = 1;
-    s[1] = 2;
-    s[pitch] = 3;
-    s[pitch + 1] = 4;
-    HostRect to{10, 10, 14, 14};
-    ASSERT_EQ(HostSurfaceBlt(back, &to, src, nullptr, DDBLT_WAIT, 0), 1);
-    int32_t bp = 0;
-    uint8_t* d = Pixels(back, &bp);
-    const uint8_t expected[4][4] = {{1, 1, 2, 2}, {1, 1, 2, 2}, {3, 3, 4, 4}, {3, 3, 4, 4}};
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 4; ++x) {
-            EXPECT_EQ(d[(10 + y) * bp + 10 + x], expected[y][x]) << x << "," << y;
-        }
-    }
     HostSurfaceRelease(src);
     CloseDisplay();
 }
