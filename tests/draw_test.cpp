@@ -14,6 +14,7 @@
 #include "lib/display.h"
 #include "lib/draw.h"
 #include "platform/headless.h"
+#include "tests/support/file_support.h"
 
 namespace {
 
@@ -91,13 +92,6 @@ TEST(LineClip, ListedCases) {
         EXPECT_EQ(result, c.result) << c.what;
         EXPECT_EQ(Show(x0, y0, x1, y1), Show(c.out[0], c.out[1], c.out[2], c.out[3])) << c.what;
     }
-}
-
-TEST(LineClip, RegionCodesAreTheListedBits) {
-    EXPECT_EQ(OUTSIDE_LEFT, 1);
-    EXPECT_EQ(OUTSIDE_RIGHT, 2);
-    EXPECT_EQ(OUTSIDE_BOTTOM, 4);
-    EXPECT_EQ(OUTSIDE_TOP, 8);
 }
 
 // Distance from (px, py) to the infinite line through a and b.
@@ -208,32 +202,33 @@ TEST(LineDrawClipped, LongLinesStayInsideTheBuffer) {
 
 struct LineCase {
     const char* what;
-    int32_t x0, y0, x1, y1;
+    int32_t ends[4];
     std::vector<Pixel> pixels;
 };
 
 TEST(LineDraw, ListedShapesPixelForPixel) {
     const LineCase cases[] = {
         {"x-major ends one row short",
-         0,
-         0,
-         10,
-         5,
+         {0, 0, 10, 5},
          {{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 2}, {6, 2}, {7, 3}, {8, 3}, {9, 4}, {10, 4}}},
         {"y-major ends on its end point",
-         0,
-         0,
-         5,
-         10,
+         {0, 0, 5, 10},
          {{0, 0}, {1, 1}, {1, 2}, {2, 3}, {2, 4}, {3, 5}, {3, 6}, {4, 7}, {4, 8}, {5, 9}, {5, 10}}},
-        {"a single point", 0, 0, 0, 0, {{0, 0}}},
-        {"diagonal is y-major", 0, 0, 3, 3, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}},
-        {"horizontal", 3, 0, 0, 0, {{3, 0}, {2, 0}, {1, 0}, {0, 0}}},
+        {"x-major ends one row short going up",
+         {0, 5, 10, 0},
+         {{0, 5}, {1, 5}, {2, 5}, {3, 4}, {4, 4}, {5, 3}, {6, 3}, {7, 2}, {8, 2}, {9, 1}, {10, 1}}},
+        {"x-major going left ends in column x1",
+         {10, 0, 0, 5},
+         {{10, 0}, {9, 0}, {8, 0}, {7, 1}, {6, 1}, {5, 2}, {4, 2}, {3, 3}, {2, 3}, {1, 4}, {0, 4}}},
+        {"a single point", {0, 0, 0, 0}, {{0, 0}}},
+        {"diagonal is y-major", {0, 0, 3, 3}, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}},
+        {"horizontal", {3, 0, 0, 0}, {{3, 0}, {2, 0}, {1, 0}, {0, 0}}},
     };
     const int32_t ox = 100, oy = 50;  // away from the buffer's edges
     for (const LineCase& c : cases) {
         Canvas canvas;
-        EXPECT_EQ(LineDraw(ox + c.x0, oy + c.y0, ox + c.x1, oy + c.y1, 5, canvas.Pixels(), PITCH),
+        const int32_t* e = c.ends;
+        EXPECT_EQ(LineDraw(ox + e[0], oy + e[1], ox + e[2], oy + e[3], 5, canvas.Pixels(), PITCH),
                   1);
         std::set<Pixel> want;
         for (const Pixel& p : c.pixels) {
@@ -243,73 +238,43 @@ TEST(LineDraw, ListedShapesPixelForPixel) {
     }
 }
 
-TEST(LineDraw, XMajorLastRowIsOneShortInEitherDirection) {
-    const int32_t ox = 100, oy = 50;
-    Canvas down;
-    LineDraw(ox, oy, ox + 10, oy + 5, 1, down.Pixels(), PITCH);
-    EXPECT_EQ(down.At(ox + 10, oy + 4), 1) << "growing y ends at y1 - 1";
-    EXPECT_EQ(down.At(ox + 10, oy + 5), 0);
-    Canvas up;
-    LineDraw(ox, oy + 5, ox + 10, oy, 1, up.Pixels(), PITCH);
-    EXPECT_EQ(up.At(ox + 10, oy + 1), 1) << "shrinking y ends at y1 + 1";
-    EXPECT_EQ(up.At(ox + 10, oy), 0);
-    Canvas left;
-    LineDraw(ox + 10, oy, ox, oy + 5, 1, left.Pixels(), PITCH);
-    EXPECT_EQ(left.At(ox, oy + 4), 1) << "going left ends in column x1, one row short";
-    EXPECT_EQ(left.Lit().size(), 11u);
-}
-
 // ---------------------------------------------------------------------------
 // Horizontal and vertical lines
 
-struct SpanCase {
-    const char* what;
-    int32_t a, b, at;
-    int32_t from, to;  // the expected span; from > to for nothing
-};
-
-TEST(HLineDraw, ClipsToTheRectangle) {
-    const SpanCase cases[] = {
-        {"runs off the right", 600, 700, 10, 600, 639},
-        {"ends swapped", 5, 1, 10, 1, 5},
-        {"runs off the left", -50, 5, 0, 0, 5},
-        {"whole row and more", -1000, 1000, 479, 0, 639},
-        {"single pixel", 639, 639, 3, 639, 639},
-        {"row above", 0, 639, -1, 1, 0},
-        {"row below", 0, 639, 480, 1, 0},
-        {"all right of it", 640, 800, 3, 1, 0},
-        {"all left of it", -10, -1, 3, 1, 0},
+TEST(HVLineDraw, ClipToTheRectangle) {
+    const struct {
+        const char* what;
+        bool vertical;
+        int32_t a, b, at;
+        int32_t from, to;  // the expected span; from > to for nothing
+    } cases[] = {
+        {"runs off the right", false, 600, 700, 10, 600, 639},
+        {"ends swapped", false, 5, 1, 10, 1, 5},
+        {"runs off the left", false, -50, 5, 0, 0, 5},
+        {"whole row and more", false, -1000, 1000, 479, 0, 639},
+        {"single pixel", false, 639, 639, 3, 639, 639},
+        {"row above", false, 0, 639, -1, 1, 0},
+        {"row below", false, 0, 639, 480, 1, 0},
+        {"all right of it", false, 640, 800, 3, 1, 0},
+        {"all left of it", false, -10, -1, 3, 1, 0},
+        {"runs off the bottom", true, 400, 700, 10, 400, 479},
+        {"ends swapped", true, 5, 1, 10, 1, 5},
+        {"runs off the top", true, -50, 5, 0, 0, 5},
+        {"whole column and more", true, -1000, 1000, 639, 0, 479},
+        {"single pixel", true, 479, 479, 3, 479, 479},
+        {"column left of it", true, 0, 479, -1, 1, 0},
+        {"column right of it", true, 0, 479, 640, 1, 0},
+        {"all below it", true, 480, 800, 3, 1, 0},
     };
-    for (const SpanCase& c : cases) {
+    for (const auto& c : cases) {
         Canvas canvas;
-        HLineDraw(c.a, c.b, c.at, 4, canvas.Pixels(), PITCH);
+        (c.vertical ? VLineDraw : HLineDraw)(c.a, c.b, c.at, 4, canvas.Pixels(), PITCH);
         std::set<Pixel> want;
-        for (int32_t x = c.from; x <= c.to; x++) {
-            want.insert({x, c.at});
+        for (int32_t i = c.from; i <= c.to; i++) {
+            want.insert(c.vertical ? Pixel{c.at, i} : Pixel{i, c.at});
         }
-        EXPECT_EQ(Show(canvas.Lit()), Show(want)) << c.what;
-    }
-}
-
-TEST(VLineDraw, ClipsToTheRectangle) {
-    const SpanCase cases[] = {
-        {"runs off the bottom", 400, 700, 10, 400, 479},
-        {"ends swapped", 5, 1, 10, 1, 5},
-        {"runs off the top", -50, 5, 0, 0, 5},
-        {"whole column and more", -1000, 1000, 639, 0, 479},
-        {"single pixel", 479, 479, 3, 479, 479},
-        {"column left of it", 0, 479, -1, 1, 0},
-        {"column right of it", 0, 479, 640, 1, 0},
-        {"all below it", 480, 800, 3, 1, 0},
-    };
-    for (const SpanCase& c : cases) {
-        Canvas canvas;
-        VLineDraw(c.a, c.b, c.at, 4, canvas.Pixels(), PITCH);
-        std::set<Pixel> want;
-        for (int32_t y = c.from; y <= c.to; y++) {
-            want.insert({c.at, y});
-        }
-        EXPECT_EQ(Show(canvas.Lit()), Show(want)) << c.what;
+        EXPECT_EQ(Show(canvas.Lit()), Show(want))
+            << (c.vertical ? "vertical: " : "horizontal: ") << c.what;
     }
 }
 
@@ -374,19 +339,15 @@ protected:
     }
     // Non-zero pixels of a surface.
     static std::set<Pixel> Lit(HostSurface* surface) {
-        int32_t pitch = 0;
-        uint8_t* pixels = SurfaceLock(surface, &pitch);
-        int32_t width = 0, height = 0;
-        HostSurfaceDescribe(surface, &width, &height, nullptr);
+        int32_t width = 0;
+        HostSurfaceDescribe(surface, &width, nullptr, nullptr);
+        const std::vector<uint8_t> bytes = SurfaceBytes(surface);
         std::set<Pixel> lit;
-        for (int32_t y = 0; y < height; y++) {
-            for (int32_t x = 0; x < width; x++) {
-                if (pixels[static_cast<size_t>(y) * pitch + x] != 0) {
-                    lit.insert({x, y});
-                }
+        for (size_t i = 0; i < bytes.size(); i++) {
+            if (bytes[i] != 0) {
+                lit.insert({static_cast<int32_t>(i % width), static_cast<int32_t>(i / width)});
             }
         }
-        SurfaceUnlock(surface, pixels);
         return lit;
     }
     static std::set<Pixel> Box(int32_t left, int32_t top, int32_t right, int32_t bottom) {
