@@ -16,6 +16,7 @@
 #include "platform/headless.h"
 #include "platform/host_audio.h"
 #include "platform/host_input.h"
+#include "tests/support/file_support.h"
 #include "tests/support/game_support.h"
 
 namespace {
@@ -27,6 +28,22 @@ int32_t Ticks() {
     uint32_t now = HostTicks();
     HeadlessSetAutoAdvance(1);
     return static_cast<int32_t>(now);
+}
+
+// The game's tallies as text.
+std::string Tallies() {
+    return "score " + std::to_string(score) + " lives " + std::to_string(lives) + " level " +
+           std::to_string(level) + " misses " + std::to_string(misses) + " level misses " +
+           std::to_string(level_misses) + " escapes " + std::to_string(level_escapes) + " hits " +
+           std::to_string(level_hits);
+}
+
+// Overwrites bytes of the file at offset.
+void Patch(const std::string& path, size_t offset, const std::vector<uint8_t>& bytes) {
+    std::vector<uint8_t> file = ReadFile(path);
+    ASSERT_GE(file.size(), offset + bytes.size()) << path;
+    std::copy(bytes.begin(), bytes.end(), file.begin() + static_cast<long>(offset));
+    ASSERT_TRUE(WriteFile(path, file)) << path;
 }
 
 // The presented frame is exactly the play background: no sprite, no text.
@@ -51,21 +68,23 @@ TEST_F(StartupTest, SpritesAndSoundsAreSetUpAsListed) {
         {"duck", &duck_bob, 128, 64, 6, 3, -10, 640, -1},
         {"dead duck", &dead_duck_bob, 128, 64, 3, 3, 0, 0, 0},
     };
+    auto show = [](int flags, int width, int height, int frames, int ticks, int dx, int x) {
+        return "flags " + std::to_string(flags) + " " + std::to_string(width) + "x" +
+               std::to_string(height) + " frames " + std::to_string(frames) + " ticks " +
+               std::to_string(ticks) + " dx " + std::to_string(dx) + " x " + std::to_string(x);
+    };
     for (const Expect& e : expected) {
-        SCOPED_TRACE(e.name);
-        EXPECT_EQ(e.bob->flags & 0x1F, BOB_FLAG_VISIBLE | BOB_FLAG_FRAME_CYCLE);
-        EXPECT_NE(e.bob->flags & BOB_FLAG_LOADED, 0);
-        EXPECT_EQ(e.bob->width, e.width);
-        EXPECT_EQ(e.bob->height, e.height);
-        EXPECT_EQ(e.bob->frame_count, e.frames);
-        EXPECT_EQ(e.bob->ticks_per_frame, e.ticks);
-        EXPECT_EQ(e.bob->dx, e.dx);
-        EXPECT_EQ(e.bob->x, e.x);
+        const BOB& b = *e.bob;
+        EXPECT_EQ(
+            show(b.flags & 0x1F, b.width, b.height, b.frame_count, b.ticks_per_frame, b.dx, b.x),
+            show(BOB_FLAG_VISIBLE | BOB_FLAG_FRAME_CYCLE, e.width, e.height, e.frames, e.ticks,
+                 e.dx, e.x))
+            << e.name;
+        EXPECT_NE(b.flags & BOB_FLAG_LOADED, 0) << e.name;
         if (e.y >= 0) {
-            EXPECT_EQ(e.bob->y, e.y);
+            EXPECT_EQ(b.y, e.y) << e.name;
         } else {
-            EXPECT_GE(e.bob->y, 0);
-            EXPECT_LE(e.bob->y, 415);
+            EXPECT_TRUE(b.y >= 0 && b.y <= 415) << e.name << " at y " << b.y;
         }
     }
     EXPECT_EQ(rifle_sound, 0);
@@ -100,13 +119,7 @@ TEST_F(StartupTest, PaletteAfterStartupIsStartBmps) {
     std::string folder = GameAssetCopy();
     ASSERT_FALSE(folder.empty());
     for (const char* name : {"TOXICBG.BMP", "death.BMP"}) {
-        std::string path = folder + "/" + name;
-        FILE* file = std::fopen(path.c_str(), "r+b");
-        ASSERT_NE(file, nullptr);
-        std::vector<uint8_t> table(1024, 0x5A);
-        std::fseek(file, 54, SEEK_SET);
-        std::fwrite(table.data(), 1, table.size(), file);
-        std::fclose(file);
+        Patch(folder + "/" + name, 54, std::vector<uint8_t>(1024, 0x5A));
     }
     HeadlessReset();
     torn_down = false;
@@ -115,10 +128,12 @@ TEST_F(StartupTest, PaletteAfterStartupIsStartBmps) {
     ASSERT_EQ(BitmapFileLoad(&start, "start.BMP"), 1);
     const PaletteEntry* shown = HeadlessFramePalette();
     ASSERT_NE(shown, nullptr);
+    auto rgb = [](const PaletteEntry& e) {
+        return std::to_string(e.red) + "," + std::to_string(e.green) + "," + std::to_string(e.blue);
+    };
     for (int i = 0; i < 256; i++) {
-        EXPECT_EQ(palette_shadow[i].red, start.palette[i].red) << "entry " << i;
-        EXPECT_EQ(shown[i].green, start.palette[i].green) << "entry " << i;
-        EXPECT_EQ(shown[i].blue, start.palette[i].blue) << "entry " << i;
+        ASSERT_EQ(rgb(palette_shadow[i]), rgb(start.palette[i])) << "palette_shadow entry " << i;
+        ASSERT_EQ(rgb(shown[i]), rgb(start.palette[i])) << "shown entry " << i;
     }
     BitmapFileUnload(&start);
 }
@@ -227,11 +242,7 @@ TEST(GameAssetsTest, WaveWithoutPcmOrDataIsRefused) {
         SCOPED_TRACE(c.what);
         std::filesystem::copy_file(folder + "/good.wav", folder + "/Beep.wav",
                                    std::filesystem::copy_options::overwrite_existing);
-        FILE* file = std::fopen((folder + "/Beep.wav").c_str(), "r+b");
-        ASSERT_NE(file, nullptr);
-        std::fseek(file, static_cast<long>(c.offset), SEEK_SET);
-        std::fwrite(c.bytes.data(), 1, c.bytes.size(), file);
-        std::fclose(file);
+        Patch(folder + "/Beep.wav", c.offset, c.bytes);
         char message[512];
         EXPECT_EQ(GameCheckAssets(folder.c_str(), message, sizeof message), 0);
     }
@@ -313,13 +324,7 @@ TEST_F(MenuTest, TwoEnterPressesLeadFromGameOverToANewGame) {
     Key(DIK_RETURN, true);
     RunFrames(1);
     EXPECT_EQ(game_state, GAME_STATE_PLAYING);
-    EXPECT_EQ(score, 0);
-    EXPECT_EQ(lives, 5);
-    EXPECT_EQ(level, 1);
-    EXPECT_EQ(misses, 0);
-    EXPECT_EQ(level_misses, 0);
-    EXPECT_EQ(level_escapes, 0);
-    EXPECT_EQ(level_hits, 0);
+    EXPECT_EQ(Tallies(), "score 0 lives 5 level 1 misses 0 level misses 0 escapes 0 hits 0");
     EXPECT_EQ(duck_bob.dx, -10);
     EXPECT_EQ(duck_bob.x, 640);
     EXPECT_GE(duck_bob.y, -64);
@@ -481,8 +486,7 @@ TEST_F(PlayTest, LockToneStartsOnceAndStopsOnTheFirstFrameOff) {
 TEST_F(PlayTest, AnEscapedDuckCostsALife) {
     BobSetPosition(&duck_bob, -118, 100);  // the next move ends it at box_right 0
     RunFrames(1);
-    EXPECT_EQ(lives, 4);
-    EXPECT_EQ(level_escapes, -1);
+    EXPECT_EQ(Tallies(), "score 0 lives 4 level 1 misses 0 level misses 0 escapes -1 hits 0");
     EXPECT_EQ(duck_bob.x, 640);
     EXPECT_EQ(duck_bob.dx, -10);
     BobSetPosition(&duck_bob, -117, 100);
@@ -584,10 +588,9 @@ TEST_F(LevelCompleteTest, BonusesAndTheNextDuckSpeed) {
         RunFrames(1);
         Key(DIK_SPACE, false);
         EXPECT_EQ(game_state, GAME_STATE_PLAYING);
-        EXPECT_EQ(score, 1050 + c.points);
-        EXPECT_EQ(lives, 6);
-        EXPECT_EQ(level_escapes, 0);
-        EXPECT_EQ(level_misses, 0);
+        EXPECT_EQ(Tallies(), "score " + std::to_string(1050 + c.points) + " lives 6 level 2 " +
+                                 "misses " + std::to_string(misses) +
+                                 " level misses 0 escapes 0 hits 0");
         EXPECT_EQ(duck_bob.dx, -14);
         RunFrames(1);
         EXPECT_EQ(duck_bob.x, 640 - 14);

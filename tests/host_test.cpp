@@ -148,16 +148,6 @@ TEST_F(HostTest, ManualClockAdvancesOnReadsAndSleeps) {
 // ---------------------------------------------------------------------------
 // Display objects
 
-TEST_F(HostTest, ModesOtherThanEightBitsAreRefused) {
-    HostDisplay* d = HostDisplayCreate();
-    EXPECT_EQ(HostDisplaySetMode(d, 640, 480, 16), 0);
-    EXPECT_EQ(HostDisplaySetMode(d, 0, 480, 8), 0);
-    EXPECT_EQ(HostDisplaySetMode(d, 640, 480, 8), 1);
-    HostRefuse(HOST_REFUSE_SET_MODE);
-    EXPECT_EQ(HostDisplaySetMode(d, 640, 480, 8), 0);
-    HostDisplayRelease(d);
-}
-
 TEST_F(HostTest, OffscreenPitchIsWidthRoundedUpToEight) {
     OpenDisplay();
     for (int width : {1, 7, 8, 60, 64, 129}) {
@@ -210,48 +200,6 @@ TEST_F(HostTest, BlitsLeavingTheSurfaceAreRefusedWithoutAClipperAndCutWithOne) {
     HostRect outside_source{0, 0, 65, 64};
     EXPECT_EQ(HostSurfaceBlt(back, nullptr, src, &outside_source, DDBLT_WAIT, 0), 0);
     HostSurfaceRelease(src);
-    CloseDisplay();
-}
-
-TEST_F(HostTest, ColorFillAndLockedSurfacesAndFlip) {
-    OpenDisplay();
-    PaletteEntry entries[256] = {};
-    entries[5] = {10, 20, 30, PC_NOCOLLAPSE};
-    HostPalette* palette = HostPaletteCreate(display, DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries);
-    ASSERT_EQ(HostSurfaceSetPalette(primary, palette), 1);
-    HostPaletteRelease(palette);
-
-    HostRect rect{1, 2, 4, 3};
-    ASSERT_EQ(HostSurfaceBlt(back, &rect, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, 5), 1);
-    HostRect off{630, 0, 641, 1};
-    EXPECT_EQ(HostSurfaceBlt(back, &off, nullptr, nullptr, DDBLT_COLORFILL, 5), 0);
-
-    HostSurfaceDesc desc{};
-    ASSERT_EQ(HostSurfaceLock(back, nullptr, &desc, DDLOCK_WAIT), 1);
-    EXPECT_EQ(HostSurfaceFlip(primary, DDFLIP_WAIT), 0) << "no flip while locked";
-    EXPECT_EQ(HostSurfaceBlt(back, nullptr, nullptr, nullptr, DDBLT_COLORFILL, 1), 0);
-    EXPECT_EQ(HostSurfaceUnlock(back, desc.lpSurface), 1);
-    EXPECT_EQ(HostSurfaceUnlock(back, desc.lpSurface), 0);
-
-    const uint32_t presents = HeadlessPresentCount();
-    ASSERT_EQ(HostSurfaceFlip(primary, DDFLIP_WAIT), 1);
-    EXPECT_EQ(HeadlessPresentCount(), presents + 1);
-    int32_t w = 0, h = 0;
-    const uint8_t* shown = HeadlessFramePixels(&w, &h);
-    ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(w, 640);
-    EXPECT_EQ(h, 480);
-    EXPECT_EQ(shown[2 * 640 + 1], 5);
-    EXPECT_EQ(shown[2 * 640 + 4], 0);
-    EXPECT_EQ(HeadlessFramePalette()[5].blue, 30);
-
-    HostRefuse(HOST_REFUSE_FLIP);
-    EXPECT_EQ(HostSurfaceFlip(primary, DDFLIP_WAIT), 0);
-    HostRefuse(HOST_REFUSE_LOCK);
-    HostSurfaceDesc untouched{};
-    EXPECT_EQ(HostSurfaceLock(back, nullptr, &untouched, DDLOCK_WAIT), 0);
-    EXPECT_EQ(untouched.lpSurface, nullptr);
-    HostRefuse(0);
     CloseDisplay();
 }
 
