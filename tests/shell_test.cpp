@@ -102,53 +102,42 @@ TEST_F(ShellTest, QueuedMessagesTakeOnePassEach) {
     }
 }
 
-TEST_F(ShellTest, QuitPassRunsNoFrameAndTeardownFollows) {
-    // Frame 3 asks to quit directly: the pass that removes WM_QUIT is pass 4.
-    rec.quit_code_frame = 3;
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(rec.calls, Expected(3)) << "expected 3 frames, got " << rec.frames;
-    EXPECT_EQ(rec.queue_empty_at_teardown, 1) << "teardown ran with messages still queued";
+TEST_F(ShellTest, EachWayOutRunsItsFramesThenTeardownOnceAndReturnsTheQuitCode) {
+    struct Case {
+        const char* what;
+        int quit_code_frame, quit_code, destroy_frames;
+        int frames;  // expected
+    };
+    const Case cases[] = {
+        // The pass that removes WM_QUIT runs no frame: frame 3's quit ends after frame 3.
+        {"quit posted by frame 3", 3, 0, 0, 3},
+        {"quit code 7 from frame 1", 1, 7, 0, 1},
+        // The game's Escape: WM_DESTROY after frame 1 is handled in pass 2, which runs frame 2.
+        {"close request after frame 1", 0, 0, 1, 2},
+        // Escape held for 5 frames: quit waits for the last WM_DESTROY, so frame 6 still runs.
+        {"WM_DESTROY after each of frames 1..5", 0, 0, 5, 6},
+    };
+    for (const Case& c : cases) {
+        HeadlessReset();
+        rec = Recorder{};
+        rec.quit_code_frame = c.quit_code_frame;
+        rec.quit_code = c.quit_code;
+        rec.destroy_frames = c.destroy_frames;
+        EXPECT_EQ(Run(), c.quit_code) << c.what;
+        EXPECT_EQ(rec.calls, Expected(c.frames)) << c.what << ": got " << rec.frames << " frames";
+        EXPECT_EQ(rec.queue_empty_at_teardown, 1) << c.what << ": messages left at teardown";
+        EXPECT_NE(rec.window_at_startup, nullptr) << c.what;
+        EXPECT_EQ(rec.instance_at_startup, &test_instance) << c.what;
+    }
 }
 
-TEST_F(ShellTest, ReturnsTheQuitCode) {
-    rec.quit_code_frame = 1;
-    rec.quit_code = 7;
-    EXPECT_EQ(Run(), 7);
-    EXPECT_EQ(rec.calls, Expected(1));
-}
-
-TEST_F(ShellTest, CloseRequestFromTheFrameEndsWithCodeZero) {
-    // The game's Escape: one WM_DESTROY posted to app_window after frame 1.
-    rec.destroy_frames = 1;
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(rec.calls, Expected(2)) << "expected 2 frames, got " << rec.frames;
-}
-
-TEST_F(ShellTest, RepeatedDestroyShutsDownOnceAfterTheLast) {
-    // Escape held for 5 frames: five WM_DESTROY, each handled in the pass after its frame;
-    // quit waits for the last one, so frame 6 still runs, and teardown runs once.
-    rec.destroy_frames = 5;
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(rec.calls, Expected(6)) << "expected 6 frames, got " << rec.frames;
-}
-
-TEST_F(ShellTest, WindowAndInstanceAreSetBeforeStartup) {
-    rec.quit_code_frame = 1;
-    Run();
-    EXPECT_NE(rec.window_at_startup, nullptr);
-    EXPECT_EQ(rec.instance_at_startup, &test_instance);
-}
-
-TEST_F(ShellTest, RefusedClassRunsNoGameCode) {
-    HostRefuse(HOST_REFUSE_REGISTER_CLASS);
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(rec.calls, "") << "no entry point may run without a window class";
-}
-
-TEST_F(ShellTest, RefusedWindowRunsNoGameCode) {
-    HostRefuse(HOST_REFUSE_CREATE_WINDOW);
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(rec.calls, "") << "no entry point may run without a window";
+TEST_F(ShellTest, RefusedClassOrWindowRunsNoGameCode) {
+    for (uint32_t refuse : {HOST_REFUSE_REGISTER_CLASS, HOST_REFUSE_CREATE_WINDOW}) {
+        HeadlessReset();
+        HostRefuse(refuse);
+        EXPECT_EQ(Run(), 0);
+        EXPECT_EQ(rec.calls, "") << "refusal " << refuse;
+    }
 }
 
 // ---- The window procedure
@@ -180,31 +169,26 @@ TEST_F(WindowProcTest, PaintIsAnsweredOnceAndDoesNotRepeat) {
     EXPECT_EQ(HostPeekMessage(&msg), 0);
 }
 
-TEST_F(WindowProcTest, DestroyPostsQuitWithCodeZero) {
+// The window manager's close button arrives as WM_CLOSE and goes through the default
+// procedure to WM_DESTROY, whose answer is the quit message with code 0.
+TEST_F(WindowProcTest, CloseAndDestroyEndInQuitWithCodeZero) {
     HostMessage msg{};
     HostPeekMessage(&msg);  // the first paint
     HostDispatchMessage(&msg);
-    EXPECT_EQ(WindowProc(window, WM_DESTROY, 0, 0), 0);
-    ASSERT_EQ(HostPeekMessage(&msg), 1);
-    EXPECT_EQ(msg.message, WM_QUIT);
-    EXPECT_EQ(msg.wparam, 0u);
-}
-
-TEST_F(WindowProcTest, CloseGoesThroughTheDefaultProcedureToQuit) {
-    // The window manager's close button arrives as WM_CLOSE.
-    HostMessage msg{};
-    HostPeekMessage(&msg);
-    HostDispatchMessage(&msg);
-    HostPostMessage(window, WM_CLOSE, 0, 0);
-    ASSERT_EQ(HostPeekMessage(&msg), 1);
-    HostDispatchMessage(&msg);
-    ASSERT_EQ(HostPeekMessage(&msg), 1);
-    EXPECT_EQ(msg.message, WM_QUIT);
-}
-
-TEST_F(WindowProcTest, CreateAndOtherMessagesAnswerZero) {
     EXPECT_EQ(WindowProc(window, WM_CREATE, 0, 0), 0);
     EXPECT_EQ(WindowProc(window, WM_USER_TEST, 1, 2), 0);
+    for (bool close : {false, true}) {
+        if (close) {
+            HostPostMessage(window, WM_CLOSE, 0, 0);
+            ASSERT_EQ(HostPeekMessage(&msg), 1);
+            HostDispatchMessage(&msg);
+        } else {
+            EXPECT_EQ(WindowProc(window, WM_DESTROY, 0, 0), 0);
+        }
+        ASSERT_EQ(HostPeekMessage(&msg), 1);
+        EXPECT_EQ(msg.message, WM_QUIT) << (close ? "WM_CLOSE" : "WM_DESTROY");
+        EXPECT_EQ(msg.wparam, 0u);
+    }
 }
 
 }  // namespace
