@@ -16,82 +16,56 @@ protected:
     }
 };
 
-TEST_F(ClockTest, MarkStoresAndReturnsTheCount) {
-    HeadlessSetTicks(12345);
-    EXPECT_EQ(ClockRead(), 12345u);
-    EXPECT_EQ(ClockMark(), 12345u);
-    EXPECT_EQ(clock_start, 12345u);
-}
-
+// A wait ends at the first reading past the period from the mark. With the counter moving
+// 1 ms per reading, the loop's last reading is mark + period and the result is the one fresh
+// reading after it: period + 2 readings in all. A wait that starts late reads twice.
 TEST_F(ClockTest, WaitEndsAtTheFirstReadingPastThePeriod) {
-    // The counter moves 1 ms per reading: the loop's last reading is mark + period, and the
-    // result is the one fresh reading after it.
     struct Case {
+        const char* what;
         uint32_t mark;
-        uint32_t period;
-        uint32_t last_in_loop;
+        uint32_t late;  // ms gone by between the mark and the wait, on a still clock
+        uint32_t period, result, reads;
     };
     const Case cases[] = {
-        {500, 33, 533},
-        {4294967290u, 33, 27},  // across the wrap: 27, not 2^32 ms later
-        {4294967295u, 1, 0},
-        {4294967263u, 33, 0},
+        {"on time", 500, 0, 33, 534, 35},
+        {"across the wrap: 27, not 2^32 ms later", 4294967290u, 0, 33, 28, 35},
+        {"to the last count", 4294967295u, 0, 1, 1, 3},
+        {"to zero", 4294967263u, 0, 33, 1, 35},
+        {"no wait at all", 700, 0, 0, 701, 2},
+        {"late: nothing carried over", 1000, 50, 33, 1050, 2},
+        {"late by the period exactly", 1000, 33, 33, 1033, 2},
     };
     for (const Case& c : cases) {
         HeadlessReset();
         HeadlessSetTicks(c.mark);
-        ASSERT_EQ(ClockMark(), c.mark);
-        HeadlessSetAutoAdvance(1);
+        ASSERT_EQ(ClockMark(), c.mark) << c.what;
+        EXPECT_EQ(clock_start, c.mark) << c.what;
+        HeadlessAdvance(c.late);
+        HeadlessSetAutoAdvance(c.late == 0 ? 1 : 0);
         const uint32_t reads_before = HeadlessTickReads();
-        const uint32_t result = ClockWait(c.period);
-        EXPECT_EQ(result, c.last_in_loop + 1)
-            << "mark " << c.mark << " period " << c.period << ": expected " << c.last_in_loop + 1
-            << ", got " << result;
-        // period + 1 readings in the loop (offsets 0..period), then the final one.
-        EXPECT_EQ(HeadlessTickReads() - reads_before, c.period + 2)
-            << "mark " << c.mark << " period " << c.period;
-        EXPECT_EQ(clock_start, c.mark) << "a wait never moves the mark";
+        EXPECT_EQ(ClockWait(c.period), c.result) << c.what;
+        EXPECT_EQ(HeadlessTickReads() - reads_before, c.reads) << c.what;
+        EXPECT_EQ(clock_start, c.mark) << c.what << ": a wait never moves the mark";
     }
 }
 
-TEST_F(ClockTest, WaitOfZeroReadsTwice) {
-    HeadlessSetTicks(700);
-    ClockMark();
-    const uint32_t reads_before = HeadlessTickReads();
-    EXPECT_EQ(ClockWait(0), 700u);
-    EXPECT_EQ(HeadlessTickReads() - reads_before, 2u);
-}
-
-TEST_F(ClockTest, LateWaitReturnsAtOnceWithNothingCarriedOver) {
-    HeadlessSetTicks(1000);
-    ClockMark();
-    HeadlessAdvance(50);
-    uint32_t reads_before = HeadlessTickReads();
-    EXPECT_EQ(ClockWait(33), 1050u);
-    EXPECT_EQ(HeadlessTickReads() - reads_before, 2u);
-    // The next frame waits its full period from its own mark.
-    ClockMark();
-    HeadlessSetAutoAdvance(1);
-    reads_before = HeadlessTickReads();
-    EXPECT_EQ(ClockWait(33), 1050u + 34u);
-    EXPECT_EQ(HeadlessTickReads() - reads_before, 35u);
-}
-
-TEST_F(ClockTest, WaitBeforeAnyMarkMeasuresFromZero) {
+TEST_F(ClockTest, WaitsMeasureFromTheLastMarkOrFromZero) {
     HeadlessSetTicks(100000);
-    const uint32_t reads_before = HeadlessTickReads();
-    EXPECT_EQ(ClockWait(33), 100000u);
-    EXPECT_EQ(HeadlessTickReads() - reads_before, 2u);
-}
-
-TEST_F(ClockTest, SeveralWaitsMeasureFromOneMark) {
+    EXPECT_EQ(ClockWait(33), 100000u) << "before any mark: from 0, long over";
     HeadlessSetTicks(0);
     ClockMark();
     HeadlessSetAutoAdvance(1);
     EXPECT_EQ(ClockWait(10), 11u);  // readings 0..10 in the loop, 11 after it
-    const uint32_t reads_before = HeadlessTickReads();
-    EXPECT_EQ(ClockWait(10), 13u) << "the second wait is already over";
+    uint32_t reads_before = HeadlessTickReads();
+    EXPECT_EQ(ClockWait(10), 13u) << "the second wait from the same mark is already over";
     EXPECT_EQ(HeadlessTickReads() - reads_before, 2u);
+    // The next frame waits its full period from its own mark.
+    HeadlessSetAutoAdvance(0);
+    ClockMark();
+    HeadlessSetAutoAdvance(1);
+    reads_before = HeadlessTickReads();
+    EXPECT_EQ(ClockWait(33), 14u + 34u);
+    EXPECT_EQ(HeadlessTickReads() - reads_before, 35u);
 }
 
 }  // namespace

@@ -2,14 +2,12 @@
 // that does not exist, and messages at and past the 79-character limit.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "lib/errorlog.h"
+#include "tests/support/file_support.h"
 
 namespace {
 
@@ -22,21 +20,12 @@ std::string Opening(const std::string& name) {
     return (OPENING + name + "):\n").substr(0, 79);
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Each test works in a fresh folder of its own, so the file names stay short and exact.
 class ErrorLogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = fs::temp_directory_path() /
-                 ("qent_errorlog_" + std::to_string(getpid()) + "_" + info->name());
-        fs::remove_all(folder);
+        folder = ScratchPath(info->name());
         fs::create_directories(folder);
         previous = fs::current_path();
         fs::current_path(folder);
@@ -47,33 +36,27 @@ protected:
         while (ErrorLogClose()) {
         }
         fs::current_path(previous);
-        fs::remove_all(folder);
     }
     fs::path folder;
     fs::path previous;
 };
 
-TEST_F(ErrorLogTest, WriteWhileClosedDoesNothing) {
-    EXPECT_EQ(ErrorLogWrite("\nCreate BOB %d", 0), 0);
-    EXPECT_EQ(ErrorLogWrite(nullptr), 0);
-    EXPECT_TRUE(fs::is_empty(folder)) << "no file may appear";
-}
-
 TEST_F(ErrorLogTest, OpenWriteCloseMakesTheDocumentedFile) {
+    EXPECT_EQ(ErrorLogWrite("\nCreate BOB %d", 0), 0) << "closed";
+    EXPECT_EQ(ErrorLogWrite(nullptr), 0);
+    EXPECT_EQ(ErrorLogClose(), 0);
+    EXPECT_EQ(ErrorLogOpen(nullptr), 0);
+    EXPECT_TRUE(fs::is_empty(folder)) << "no file may appear";
+
     ASSERT_EQ(ErrorLogOpen("run.log"), 1);
     EXPECT_NE(error_file, nullptr);
     EXPECT_EQ(ErrorLogWrite("\nCreate BOB %d", 0), 1);
+    EXPECT_EQ(ErrorLogWrite(nullptr), 0) << "a null format writes nothing";
     EXPECT_EQ(ErrorLogClose(), 1);
     EXPECT_EQ(error_file, nullptr);
-    EXPECT_EQ(Slurp("run.log"),
+    EXPECT_EQ(ErrorLogClose(), 0) << "a second close";
+    EXPECT_EQ(ReadText("run.log"),
               "\nOpening Error Output File (run.log):\n\nCreate BOB 0\nClosing Error Output File.");
-}
-
-TEST_F(ErrorLogTest, NullFormatWritesNothing) {
-    ASSERT_EQ(ErrorLogOpen("a.log"), 1);
-    EXPECT_EQ(ErrorLogWrite(nullptr), 0);
-    ErrorLogClose();
-    EXPECT_EQ(Slurp("a.log"), Opening("a.log") + CLOSING);
 }
 
 TEST_F(ErrorLogTest, SecondOpenClosesTheFirstFile) {
@@ -81,13 +64,15 @@ TEST_F(ErrorLogTest, SecondOpenClosesTheFirstFile) {
     ErrorLogWrite("\none");
     ASSERT_EQ(ErrorLogOpen("second.log"), 1);
     ErrorLogWrite("\ntwo");
-    EXPECT_EQ(Slurp("first.log"), Opening("first.log") + "\none" + CLOSING)
+    EXPECT_EQ(ReadText("first.log"), Opening("first.log") + "\none" + CLOSING)
         << "the first file ends with its closing line";
     EXPECT_EQ(ErrorLogClose(), 1);
-    EXPECT_EQ(Slurp("second.log"), Opening("second.log") + "\ntwo" + CLOSING);
+    EXPECT_EQ(ReadText("second.log"), Opening("second.log") + "\ntwo" + CLOSING);
 }
 
 TEST_F(ErrorLogTest, OpenInAMissingFolderKeepsTheCurrentFile) {
+    EXPECT_EQ(ErrorLogOpen("missing/x.log"), 0);
+    EXPECT_EQ(error_file, nullptr) << "closed before, closed after";
     ASSERT_EQ(ErrorLogOpen("kept.log"), 1);
     FILE* current = error_file;
     EXPECT_EQ(ErrorLogOpen("missing/x.log"), 0);
@@ -95,20 +80,7 @@ TEST_F(ErrorLogTest, OpenInAMissingFolderKeepsTheCurrentFile) {
     EXPECT_FALSE(fs::exists("missing"));
     EXPECT_EQ(ErrorLogWrite("\nstill here"), 1);
     ErrorLogClose();
-    EXPECT_EQ(Slurp("kept.log"), Opening("kept.log") + "\nstill here" + CLOSING);
-}
-
-TEST_F(ErrorLogTest, OpenInAMissingFolderWhileClosedStaysClosed) {
-    EXPECT_EQ(ErrorLogOpen("missing/x.log"), 0);
-    EXPECT_EQ(error_file, nullptr);
-    EXPECT_EQ(ErrorLogOpen(nullptr), 0);
-}
-
-TEST_F(ErrorLogTest, CloseTwice) {
-    ASSERT_EQ(ErrorLogOpen("twice.log"), 1);
-    EXPECT_EQ(ErrorLogClose(), 1);
-    EXPECT_EQ(ErrorLogClose(), 0);
-    EXPECT_EQ(Slurp("twice.log"), Opening("twice.log") + CLOSING) << "one closing line only";
+    EXPECT_EQ(ReadText("kept.log"), Opening("kept.log") + "\nstill here" + CLOSING);
 }
 
 TEST_F(ErrorLogTest, MessagesAreCutTo79Characters) {
@@ -126,7 +98,7 @@ TEST_F(ErrorLogTest, MessagesAreCutTo79Characters) {
         expected += message.substr(0, c.written);
     }
     ErrorLogClose();
-    EXPECT_EQ(Slurp("cut.log"), expected + CLOSING);
+    EXPECT_EQ(ReadText("cut.log"), expected + CLOSING);
 }
 
 TEST_F(ErrorLogTest, LongFileNameCutsTheOpeningLine) {
@@ -134,7 +106,7 @@ TEST_F(ErrorLogTest, LongFileNameCutsTheOpeningLine) {
     const std::string name = std::string(60, 'n') + ".log";
     ASSERT_EQ(ErrorLogOpen(name.c_str()), 1);
     ErrorLogClose();
-    const std::string text = Slurp(name);
+    const std::string text = ReadText(name);
     EXPECT_EQ(text, Opening(name) + CLOSING);
     EXPECT_EQ(Opening(name).size(), 79u);
 }
@@ -144,7 +116,7 @@ TEST_F(ErrorLogTest, PercentSignsPassThroughUnchanged) {
     ErrorLogWrite("\n%s", "100% %d %s %n done");
     ErrorLogWrite("\n%d%%", 50);
     ErrorLogClose();
-    EXPECT_EQ(Slurp("pct.log"), Opening("pct.log") + "\n100% %d %s %n done\n50%" + CLOSING);
+    EXPECT_EQ(ReadText("pct.log"), Opening("pct.log") + "\n100% %d %s %n done\n50%" + CLOSING);
 }
 
 }  // namespace
