@@ -245,10 +245,8 @@ TEST_F(SoundTest, LoadsTakeIdsInOrderUntilTheTableIsFull) {
     EXPECT_EQ(SoundCopy(0), -1);
     const SoundSlot& slot = sound_table[1];
     EXPECT_NE(slot.buffer, nullptr);
-    EXPECT_EQ(slot.state, SOUND_SLOT_LOADED);
-    EXPECT_EQ(slot.rate, RATE);
-    EXPECT_EQ(slot.size, 8);
-    EXPECT_EQ(slot.id, 1);
+    EXPECT_EQ(std::vector<int>({slot.state, slot.rate, slot.size, slot.id}),
+              std::vector<int>({SOUND_SLOT_LOADED, RATE, 8, 1}));
 }
 
 // A 22050 Hz 16-bit stereo file records its rate and plays its bytes as 8-bit mono.
@@ -441,10 +439,9 @@ TEST_F(SoundTest, CopiesTakeTheNextFreeSlotWithTheSourceRecord) {
 
     ASSERT_EQ(LoadWave(Wave(Ramp(12), Format(1, 2, 22050, 16, 16))), 0);
     ASSERT_EQ(SoundCopy(0), 1);
-    EXPECT_EQ(sound_table[1].rate, 22050);
-    EXPECT_EQ(sound_table[1].size, 12);
-    EXPECT_EQ(sound_table[1].state, SOUND_SLOT_LOADED);
-    EXPECT_EQ(sound_table[1].id, 1);
+    const SoundSlot& copy = sound_table[1];
+    EXPECT_EQ(std::vector<int>({copy.state, copy.rate, copy.size, copy.id}),
+              std::vector<int>({SOUND_SLOT_LOADED, 22050, 12, 1}));
     EXPECT_NE(sound_table[1].buffer, sound_table[0].buffer);
     EXPECT_EQ(BufferBytes(1), Ramp(12));
 
@@ -518,8 +515,11 @@ TEST_F(SoundTest, ARefusedCooperativeLevelFailsInitAndEveryBuffer) {
 // ---------------------------------------------------------------------------
 // Playback and status
 
-TEST_F(SoundTest, StatusFollowsPlayLoopAndStop) {
-    const Bytes samples = Ramp(6);
+// Status 5 while looping and 0 after a stop; a one-shot sound plays from its start, mixes
+// to exactly its samples (unity gain, centre pan, 11025 Hz) and then silence; played again it
+// restarts and never doubles.
+TEST_F(SoundTest, PlayStatusStopAndOneShotMixing) {
+    const Bytes samples = {128, 0, 255, 1, 127, 129, 200, 60, 140, 147};
     ASSERT_EQ(LoadWave(Wave(samples)), 0);
     EXPECT_EQ(SoundGetStatus(0), 0);
     ASSERT_EQ(SoundPlay(0, SOUND_PLAY_LOOPING), 1);
@@ -529,31 +529,20 @@ TEST_F(SoundTest, StatusFollowsPlayLoopAndStop) {
     EXPECT_EQ(SoundGetStatus(0), 0);
     ASSERT_EQ(SoundPlay(0, 0), 1);
     EXPECT_EQ(SoundGetStatus(0), 1);
-    EXPECT_EQ(Mix(8).left, Expected(samples, 8)) << "after a stop, play starts at the start";
+    const Stereo out = Mix(14);
+    EXPECT_EQ(out.left, Expected(samples, 14)) << "after a stop, play starts at the start";
+    EXPECT_EQ(out.right, Expected(samples, 14));
     EXPECT_EQ(SoundGetStatus(0), 0) << "a one-shot sound stops by itself";
-    EXPECT_EQ(SoundStopAll(), 1);
-}
-
-TEST_F(SoundTest, AOneShotSoundMixesToExactlyItsSamplesThenSilence) {
-    const Bytes samples = {128, 0, 255, 1, 127, 129, 200, 60};
-    ASSERT_EQ(LoadWave(Wave(samples)), 0);
-    ASSERT_EQ(SoundPlay(0, 0), 1);
-    Stereo out = Mix(12);
-    EXPECT_EQ(out.left, Expected(samples, 12));
-    EXPECT_EQ(out.right, Expected(samples, 12));
     EXPECT_EQ(Mix(3).left, std::vector<int16_t>(3, 0));
-}
 
-TEST_F(SoundTest, PlayingAgainRestartsAndNeverDoubles) {
-    const Bytes samples = Ramp(10, 140);
-    ASSERT_EQ(LoadWave(Wave(samples)), 0);
     ASSERT_EQ(SoundPlay(0, 0), 1);
     Mix(4);
     ASSERT_EQ(SoundPlay(0, 0), 1);
-    EXPECT_EQ(Mix(14).left, Expected(samples, 14));
+    EXPECT_EQ(Mix(14).left, Expected(samples, 14)) << "restarted";
     ASSERT_EQ(SoundPlay(0, 0), 1);
     ASSERT_EQ(SoundPlay(0, 0), 1);
-    EXPECT_EQ(Mix(14).left, Expected(samples, 14));
+    EXPECT_EQ(Mix(14).left, Expected(samples, 14)) << "two plays in a row do not double";
+    EXPECT_EQ(SoundStopAll(), 1);
 }
 
 TEST_F(SoundTest, ACopySoundsTogetherWithItsSource) {
@@ -641,16 +630,8 @@ TEST_F(SoundTest, VolumeScalesTheMix) {
 }
 
 TEST_F(SoundTest, FrequencyChangesPitchAndSpeed) {
-    const Bytes samples = Ramp(20);
-    ASSERT_EQ(LoadWave(Wave(samples)), 0);
-    ASSERT_EQ(SoundSetFrequency(0, 22050), 1);
-    ASSERT_EQ(SoundPlay(0, 0), 1);
-    std::vector<int16_t> expected(14, 0);
-    for (int i = 0; i < 10; ++i) {
-        expected[i] = Level(samples[2 * i]);
-    }
-    EXPECT_EQ(Mix(14).left, expected) << "twice as fast: every second sample, half the time";
-
+    // Twice as fast at 22050 Hz: see ALoopWrapsExactly.
+    ASSERT_EQ(LoadWave(Wave(Ramp(20))), 0);
     struct Case {
         int frequency;
         int result;
