@@ -215,11 +215,9 @@ TEST_F(BobTest, CreateRefusals) {
     EXPECT_EQ(BobCreate(&bob, 0, 0, 64, 64, 0, 0, 0), 1) << "0 frames is fine";
     EXPECT_EQ(HostLiveObjects(), live);
 
-    const int refused[][3] = {{64, 64, BOB_MAX_FRAMES + 1},
-                              {64, 64, -1},
-                              {0, 64, 1},
-                              {-3, 64, 1},
-                              {64, 0, 1}};  // width, height, frames
+    // Width, height and frames.
+    const int refused[][3] = {
+        {64, 64, BOB_MAX_FRAMES + 1}, {64, 64, -1}, {0, 64, 1}, {-3, 64, 1}, {64, 0, 1}};
     for (const auto& [width, height, frames] : refused) {
         EXPECT_EQ(BobCreate(&bob, 0, 0, width, height, frames, 0, 0), 0)
             << width << "x" << height << ", " << frames << " frames";
@@ -240,21 +238,23 @@ TEST_F(BobTest, CreateRefusals) {
 // ---------------------------------------------------------------------------
 // Frame loading
 
-TEST_F(BobTest, LoadByCellUsesTheBorderedTemplateGrid) {
+// Cells of the bordered template grid, and positions taken as they are (any non-zero mode).
+TEST_F(BobTest, LoadByCellOrPositionCopiesThePictureRectangle) {
     struct Case {
-        int width, height, cx, cy;
-        int left, top;  // where the cell starts in the picture
+        int width, height, cx, cy, mode;
+        int left, top;  // where the frame starts in the picture
     };
     const Case cases[] = {
-        {128, 64, 3, 0, 388, 1},
-        {64, 64, 0, 1, 1, 66},
-        {60, 10, 2, 3, 123, 34},  // padded frames: rows 64 bytes apart
+        {128, 64, 3, 0, LOAD_BY_CELL, 388, 1},
+        {64, 64, 0, 1, LOAD_BY_CELL, 1, 66},
+        {60, 10, 2, 3, LOAD_BY_CELL, 123, 34},  // padded frames: rows 64 bytes apart
+        {16, 8, 504, 132, 7, 504, 132},         // by position, to the picture's last pixel
     };
     Picture picture;
     MakePicture(&picture, 520, 140);
     for (const Case& c : cases) {
         ASSERT_EQ(BobCreate(&bob, 0, 0, c.width, c.height, 1, 0, 0), 1);
-        ASSERT_EQ(BobLoadFrame(&bob, &picture.file, 0, c.cx, c.cy, LOAD_BY_CELL), 1);
+        ASSERT_EQ(BobLoadFrame(&bob, &picture.file, 0, c.cx, c.cy, c.mode), 1);
         EXPECT_NE(bob.flags & BOB_FLAG_LOADED, 0);
         const std::vector<uint8_t> bytes = SurfaceBytes(bob.frames[0]);
         const int stride = c.width + bob.pitch_pad;
@@ -269,17 +269,6 @@ TEST_F(BobTest, LoadByCellUsesTheBorderedTemplateGrid) {
         }
         BobDestroy(&bob);
     }
-}
-
-TEST_F(BobTest, LoadByPositionTakesPixelsAsTheyAre) {
-    Picture picture;
-    MakePicture(&picture, 100, 50);
-    ASSERT_EQ(BobCreate(&bob, 0, 0, 16, 8, 2, 0, 0), 1);
-    ASSERT_EQ(BobLoadFrame(&bob, &picture.file, 1, 84, 42, 7), 1) << "any non-zero mode";
-    const std::vector<uint8_t> bytes = SurfaceBytes(bob.frames[1]);
-    ASSERT_EQ(bytes.size(), 16u * 8u);
-    EXPECT_EQ(bytes[0], PicturePixel(84, 42));
-    EXPECT_EQ(bytes[7 * 16 + 15], PicturePixel(99, 49));
 }
 
 TEST_F(BobTest, LoadFrameRefusesWhatWouldLeaveABufferAndCopiesNothing) {
