@@ -16,7 +16,7 @@
 #include "lib/sound.h"
 #include "platform/headless.h"
 #include "platform/host_audio.h"
-#include "tests/support/file_support.h"
+#include "tests/support/common_support.h"
 
 namespace {
 
@@ -60,10 +60,6 @@ uint16_t U16(const Bytes& b, size_t at) {
 
 double Luma(const PaletteEntry& c) {
     return 0.299 * c.red + 0.587 * c.green + 0.114 * c.blue;
-}
-
-std::string Show(const PaletteEntry& c) {
-    return std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue);
 }
 
 // A loaded picture, unloaded when it goes out of scope.
@@ -195,12 +191,13 @@ TEST_F(AssetPack, WavesAreEightBitMonoPcmAt11025WithTheStandardHeader) {
 TEST_F(AssetPack, AllPicturesShareTheTitlePaletteWithBlackAtZero) {
     Loaded title(Path("start.BMP"));
     ASSERT_EQ(title.ok, 1);
-    EXPECT_EQ(Show(title.file.palette[0]), "0,0,0") << "index 0 must be black";
+    EXPECT_EQ(ShowEntry(title.file.palette[0], false), "0,0,0") << "index 0 must be black";
     for (const auto& spec : PICTURES) {
         Loaded pic(Path(spec.name));
         ASSERT_EQ(pic.ok, 1) << spec.name;
         for (int i = 0; i < 256; ++i) {
-            ASSERT_EQ(Show(pic.file.palette[i]), Show(title.file.palette[i]))
+            ASSERT_EQ(ShowEntry(pic.file.palette[i], false),
+                      ShowEntry(title.file.palette[i], false))
                 << spec.name << " colour " << i << " against start.BMP";
         }
     }
@@ -225,7 +222,8 @@ TEST_F(AssetPack, PaletteHoldsTheTextColoursExactly) {
                 best = i;
             }
         }
-        EXPECT_EQ(Show(title.file.palette[best]), Show(c)) << "nearest entry " << best;
+        EXPECT_EQ(ShowEntry(title.file.palette[best], false), ShowEntry(c, false))
+            << "nearest entry " << best;
     }
 }
 

@@ -12,7 +12,7 @@
 
 #include "lib/bitmap.h"
 #include "tests/support/bmp_support.h"
-#include "tests/support/file_support.h"
+#include "tests/support/common_support.h"
 
 namespace {
 
@@ -34,15 +34,10 @@ Bytes Pixels(const BitmapFile& bmp, size_t count) {
     return Bytes(bmp.pixels, bmp.pixels + count);
 }
 
-std::string Show(const PaletteEntry& e) {
-    return std::to_string(e.red) + "," + std::to_string(e.green) + "," + std::to_string(e.blue) +
-           " flags " + std::to_string(e.flags);
-}
-
 // The table entry a loaded file must hold for BmpTestColor(i): flags always 4.
 std::string Loaded(PaletteEntry e) {
     e.flags = 4;
-    return Show(e);
+    return ShowEntry(e);
 }
 
 // What a picture of spec must load as: rows top-down, 8 and 16 bits as stored, 24 bits as
@@ -90,9 +85,9 @@ TEST_F(BitmapFileTest, ColourTableBecomesRedGreenBlueWithFlags4) {
     const Bytes file = BmpBuild(spec);
     ASSERT_EQ(Bytes(file.begin() + 54, file.begin() + 57), (Bytes{0x10, 0x20, 0x30}));
     ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp("table.bmp", file).c_str()), 1);
-    EXPECT_EQ(Show(bmp_.palette[0]), Show(PaletteEntry{0x30, 0x20, 0x10, 4}));
+    EXPECT_EQ(ShowEntry(bmp_.palette[0]), ShowEntry(PaletteEntry{0x30, 0x20, 0x10, 4}));
     for (int i = 1; i < 256; i++) {
-        ASSERT_EQ(Show(bmp_.palette[i]), Loaded(BmpTestColor(i))) << "entry " << i;
+        ASSERT_EQ(ShowEntry(bmp_.palette[i]), Loaded(BmpTestColor(i))) << "entry " << i;
     }
 }
 
@@ -126,7 +121,7 @@ TEST_F(BitmapFileTest, LaterLoadReplacesThePictureAndUnloadKeepsHeadersAndPalett
     EXPECT_EQ(BitmapFileUnload(&bmp_), 1);
     EXPECT_EQ(bmp_.pixels, nullptr);
     EXPECT_EQ(bmp_.info_header.biWidth, 3);
-    EXPECT_EQ(Show(bmp_.palette[5]), Loaded(BmpTestColor(5)));
+    EXPECT_EQ(ShowEntry(bmp_.palette[5]), Loaded(BmpTestColor(5)));
     EXPECT_EQ(BitmapFileUnload(nullptr), 1);
 }
 
@@ -181,7 +176,7 @@ TEST_P(BitmapLayoutTest, PixelsAndPaletteMatchTheFile) {
     EXPECT_EQ(bmp_.info_header.biBitCount, c.bit_count == 24 ? 16 : c.bit_count);
     EXPECT_EQ(bmp_.info_header.biSize, c.header_size);
     for (int i = 0; c.bit_count == 8 && i < 256; i += 51) {
-        EXPECT_EQ(Show(bmp_.palette[i]), Loaded(BmpTestColor(i))) << "entry " << i;
+        EXPECT_EQ(ShowEntry(bmp_.palette[i]), Loaded(BmpTestColor(i))) << "entry " << i;
     }
 }
 
@@ -213,7 +208,7 @@ TEST_F(BitmapFileTest, ShortColourTableStillLoads) {
     spec.rows = {0, 1, 2, 3, 3, 2, 1, 0};
     ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp("short_table.bmp", BmpBuild(spec)).c_str()), 1);
     for (int i = 0; i < 4; i++) {
-        EXPECT_EQ(Show(bmp_.palette[i]), Loaded(BmpTestColor(i))) << "entry " << i;
+        EXPECT_EQ(ShowEntry(bmp_.palette[i]), Loaded(BmpTestColor(i))) << "entry " << i;
     }
     EXPECT_EQ(Pixels(bmp_, 8), spec.rows);
 }
@@ -387,8 +382,8 @@ TEST_P(ForeignBitmapTest, PixelsMatchWhatTheToolReports) {
         const uint8_t r = rgb[3 * i], g = rgb[3 * i + 1], b = rgb[3 * i + 2];
         std::string want, got;
         if (palette) {
-            want = Show(PaletteEntry{r, g, b, 4});
-            got = Show(bmp_.palette[bmp_.pixels[i]]);
+            want = ShowEntry(PaletteEntry{r, g, b, 4});
+            got = ShowEntry(bmp_.palette[bmp_.pixels[i]]);
         } else {
             want = std::to_string((b >> 3) | ((g >> 3) << 5) | ((r >> 3) << 10));
             got = std::to_string(bmp_.pixels[2 * i] | (bmp_.pixels[2 * i + 1] << 8));

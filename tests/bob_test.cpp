@@ -13,7 +13,7 @@
 #include "lib/errorlog.h"
 #include "platform/headless.h"
 #include "platform/host.h"
-#include "tests/support/file_support.h"
+#include "tests/support/common_support.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "lib/display.h"
 #include "platform/headless.h"
 #include "platform/host.h"
-#include "tests/support/file_support.h"
+#include "tests/support/common_support.h"
 
 namespace {
 

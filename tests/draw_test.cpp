@@ -14,7 +14,7 @@
 #include "lib/display.h"
 #include "lib/draw.h"
 #include "platform/headless.h"
-#include "tests/support/file_support.h"
+#include "tests/support/common_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "lib/errorlog.h"
-#include "tests/support/file_support.h"
+#include "tests/support/common_support.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "platform/headless.h"
 #include "platform/host_audio.h"
 #include "platform/host_input.h"
-#include "tests/support/file_support.h"
+#include "tests/support/common_support.h"
 #include "tests/support/game_support.h"
 
 namespace {
@@ -128,12 +128,11 @@ TEST_F(StartupTest, PaletteAfterStartupIsStartBmps) {
     ASSERT_EQ(BitmapFileLoad(&start, "start.BMP"), 1);
     const PaletteEntry* shown = HeadlessFramePalette();
     ASSERT_NE(shown, nullptr);
-    auto rgb = [](const PaletteEntry& e) {
-        return std::to_string(e.red) + "," + std::to_string(e.green) + "," + std::to_string(e.blue);
-    };
     for (int i = 0; i < 256; i++) {
-        ASSERT_EQ(rgb(palette_shadow[i]), rgb(start.palette[i])) << "palette_shadow entry " << i;
-        ASSERT_EQ(rgb(shown[i]), rgb(start.palette[i])) << "shown entry " << i;
+        ASSERT_EQ(ShowEntry(palette_shadow[i], false), ShowEntry(start.palette[i], false))
+            << "palette_shadow entry " << i;
+        ASSERT_EQ(ShowEntry(shown[i], false), ShowEntry(start.palette[i], false))
+            << "shown entry " << i;
     }
     BitmapFileUnload(&start);
 }

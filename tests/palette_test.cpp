@@ -9,14 +9,9 @@
 #include "lib/display.h"
 #include "lib/palette.h"
 #include "platform/headless.h"
-#include "tests/support/file_support.h"
+#include "tests/support/common_support.h"
 
 namespace {
-
-std::string Show(const PaletteEntry& e) {
-    return std::to_string(e.red) + "," + std::to_string(e.green) + "," + std::to_string(e.blue) +
-           "," + std::to_string(e.flags);
-}
 
 // A palette whose entries differ in every byte, flags included.
 std::vector<PaletteEntry> Sample(int seed) {
@@ -32,7 +27,7 @@ std::vector<PaletteEntry> Sample(int seed) {
 
 void ExpectPalettes(const PaletteEntry* got, const PaletteEntry* want, const char* what) {
     for (int i = 0; i < 256; i++) {
-        ASSERT_EQ(Show(got[i]), Show(want[i])) << what << ": entry " << i;
+        ASSERT_EQ(ShowEntry(got[i]), ShowEntry(want[i])) << what << ": entry " << i;
     }
 }
 
@@ -85,7 +80,7 @@ TEST(PaletteFileTest, ShortFileKeepsTheRestOfTheArray) {
     ASSERT_EQ(PaletteLoadFile(path.c_str(), got.data()), 1);
     for (int i = 0; i < 256; i++) {
         const PaletteEntry want = i < 10 ? PaletteEntry{static_cast<uint8_t>(i), 1, 2, 3} : old;
-        ASSERT_EQ(Show(got[i]), Show(want)) << "entry " << i;
+        ASSERT_EQ(ShowEntry(got[i]), ShowEntry(want)) << "entry " << i;
     }
 }
 
@@ -110,9 +105,9 @@ TEST(PaletteFileTest, ReadingStopsAtTheFirstMissingNumber) {
         ASSERT_TRUE(WriteText(path, c.text));
         std::vector<PaletteEntry> got(256, old);
         ASSERT_EQ(PaletteLoadFile(path.c_str(), got.data()), 1) << c.text;
-        EXPECT_EQ(Show(got[0]), Show(c.entry0)) << "\"" << c.text << "\": entry 0";
-        EXPECT_EQ(Show(got[1]), Show(c.entry1)) << "\"" << c.text << "\": entry 1";
-        EXPECT_EQ(Show(got[2]), Show(old)) << "\"" << c.text << "\": entry 2";
+        EXPECT_EQ(ShowEntry(got[0]), ShowEntry(c.entry0)) << "\"" << c.text << "\": entry 0";
+        EXPECT_EQ(ShowEntry(got[1]), ShowEntry(c.entry1)) << "\"" << c.text << "\": entry 1";
+        EXPECT_EQ(ShowEntry(got[2]), ShowEntry(old)) << "\"" << c.text << "\": entry 2";
     }
 }
 
@@ -160,7 +155,7 @@ TEST_F(PaletteDisplayTest, SetEntryReachesDisplayShadowScreenAndGet) {
     ASSERT_EQ(PaletteSetEntry(7, &want[7]), 1);
     PaletteEntry got{};
     ASSERT_EQ(PaletteGetEntry(7, &got), 1);
-    EXPECT_EQ(Show(got), Show(want[7]));
+    EXPECT_EQ(ShowEntry(got), ShowEntry(want[7]));
     ExpectEverywhere(want.data(), "after setting entry 7");
 }
 
@@ -172,7 +167,7 @@ TEST_F(PaletteDisplayTest, IndexesOutsideTheTableTouchNothing) {
         EXPECT_EQ(PaletteSetEntry(index, &e), 0) << index;
         EXPECT_EQ(PaletteGetEntry(index, &f), 0) << index;
     }
-    EXPECT_EQ(Show(f), Show(PaletteEntry{9, 9, 9, 9}));
+    EXPECT_EQ(ShowEntry(f), ShowEntry(PaletteEntry{9, 9, 9, 9}));
     EXPECT_EQ(PaletteSetEntry(0, nullptr), 0);
     EXPECT_EQ(PaletteGetEntry(0, nullptr), 0);
     ExpectEverywhere(before.data(), "after refused indexes");

@@ -12,7 +12,7 @@
 #include "lib/sound.h"
 #include "platform/headless.h"
 #include "platform/host_audio.h"
-#include "tests/support/file_support.h"
+#include "tests/support/common_support.h"
 
 // Counts every allocation through operator new, so the mixing path can be shown to make none.
 // Every form is replaced so that each allocation and release meet the same pair. With the

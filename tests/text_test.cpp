@@ -13,7 +13,7 @@
 #include "lib/palette.h"
 #include "platform/headless.h"
 #include "platform/text_internal.h"
-#include "tests/support/file_support.h"
+#include "tests/support/common_support.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "lib/palette.h"
 #include "lib/transition.h"
 #include "platform/headless.h"
+#include "tests/support/common_support.h"
 
 namespace {
 
@@ -65,11 +66,6 @@ struct Screen {
     }
 };
 
-std::string Show(const PaletteEntry& e) {
-    return std::to_string(e.red) + "," + std::to_string(e.green) + "," + std::to_string(e.blue) +
-           " flags " + std::to_string(e.flags);
-}
-
 // A palette whose entries differ in every byte, flags included.
 std::vector<PaletteEntry> Sample() {
     std::vector<PaletteEntry> palette(256);
@@ -114,20 +110,20 @@ TEST_F(TransitionTest, FadeToBlackTakesThreeOffEachStepAndKeepsEntryZero) {
     start[2] = PaletteEntry{241, 242, 4, 0};
     PaletteSetAll(start.data());
     TransitionPlay(TRANSITION_FADE_BLACK, nullptr, 0);
-    EXPECT_EQ(Show(palette_shadow[0]), Show(start[0])) << "entry 0 is left alone";
-    EXPECT_EQ(Show(palette_shadow[1]), Show(PaletteEntry{15, 0, 0, 9}));
-    EXPECT_EQ(Show(palette_shadow[2]), Show(PaletteEntry{0, 2, 0, 0}));
+    EXPECT_EQ(ShowEntry(palette_shadow[0]), ShowEntry(start[0])) << "entry 0 is left alone";
+    EXPECT_EQ(ShowEntry(palette_shadow[1]), ShowEntry(PaletteEntry{15, 0, 0, 9}));
+    EXPECT_EQ(ShowEntry(palette_shadow[2]), ShowEntry(PaletteEntry{0, 2, 0, 0}));
     // 80 steps of 3: a channel above 241 ends 240 lower, the rest at 0.
     auto end = [](uint8_t v) { return static_cast<uint8_t>(v > 241 ? v - 240 : 0); };
     for (int i = 1; i < 256; i++) {
         const PaletteEntry& s = start[i];
-        EXPECT_EQ(Show(palette_shadow[i]),
-                  Show(PaletteEntry{end(s.red), end(s.green), end(s.blue), s.flags}))
+        EXPECT_EQ(ShowEntry(palette_shadow[i]),
+                  ShowEntry(PaletteEntry{end(s.red), end(s.green), end(s.blue), s.flags}))
             << "entry " << i;
     }
     PaletteEntry shown[256];
     HostPaletteGetEntries(display_palette, 0, 0, 256, shown);
-    EXPECT_EQ(Show(shown[1]), Show(palette_shadow[1])) << "the display follows the copy";
+    EXPECT_EQ(ShowEntry(shown[1]), ShowEntry(palette_shadow[1])) << "the display follows the copy";
 }
 
 struct FadeCase {
@@ -147,11 +143,12 @@ TEST_F(TransitionTest, ColourFadesEndAtThePureColourWithFlagsKept) {
         for (int i = 0; i < 256; i++) {
             PaletteEntry want = c.target;
             want.flags = start[i].flags;
-            ASSERT_EQ(Show(palette_shadow[i]), Show(want)) << "kind " << c.kind << " entry " << i;
+            ASSERT_EQ(ShowEntry(palette_shadow[i]), ShowEntry(want))
+                << "kind " << c.kind << " entry " << i;
         }
         const PaletteEntry* shown = HeadlessFramePalette();
         ASSERT_NE(shown, nullptr);
-        EXPECT_EQ(Show(shown[200]), Show(palette_shadow[200])) << "kind " << c.kind;
+        EXPECT_EQ(ShowEntry(shown[200]), ShowEntry(palette_shadow[200])) << "kind " << c.kind;
     }
 }
 
@@ -161,7 +158,7 @@ TEST_F(TransitionTest, FadeStepsAddUpFromThePreviousPalette) {
     int checked = 0;
     at_step_mark = [&checked](int step) {
         if (step == 10) {  // the tenth step's palette is set before it waits: 10 x (+6, -4, -4)
-            EXPECT_EQ(Show(palette_shadow[3]), Show(PaletteEntry{160, 60, 60, 4}));
+            EXPECT_EQ(ShowEntry(palette_shadow[3]), ShowEntry(PaletteEntry{160, 60, 60, 4}));
             checked++;
         }
     };
@@ -276,7 +273,7 @@ TEST_F(TransitionTest, UnknownKindsChangeNothing) {
         EXPECT_EQ(screen.CountOf(PAINT), W * H) << "kind " << kind;
         EXPECT_EQ(HeadlessTickReads(), reads) << "kind " << kind;
         for (int i = 0; i < 256; i++) {
-            ASSERT_EQ(Show(palette_shadow[i]), Show(start[i])) << "kind " << kind;
+            ASSERT_EQ(ShowEntry(palette_shadow[i]), ShowEntry(start[i])) << "kind " << kind;
         }
     }
 }

@@ -1,8 +1,8 @@
-#ifndef QENT_TESTS_FILE_SUPPORT_H
-#define QENT_TESTS_FILE_SUPPORT_H
+#ifndef QENT_TESTS_COMMON_SUPPORT_H
+#define QENT_TESTS_COMMON_SUPPORT_H
 
-// Files for tests: a scratch folder of the test process's own, whole-file reads and writes,
-// and the bytes of a surface.
+// Helpers every test file may use: a scratch folder of the test process's own, whole-file
+// reads and writes, the bytes of a surface, and palette entries as text for messages.
 
 #include <cstdint>
 #include <string>
@@ -21,5 +21,8 @@ std::string ReadText(const std::string& path);
 
 // Every row of a surface, width bytes each, read through a lock; empty when it will not lock.
 std::vector<uint8_t> SurfaceBytes(HostSurface* surface);
+
+// "red,green,blue", then " flags N" unless flags is false: compares entries with both named.
+std::string ShowEntry(const PaletteEntry& e, bool flags = true);
 
 #endif

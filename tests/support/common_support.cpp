@@ -1,6 +1,6 @@
-// Files for tests: scratch folder, whole-file reads and writes, surface bytes.
+// Helpers every test file may use.
 
-#include "tests/support/file_support.h"
+#include "tests/support/common_support.h"
 
 #include <unistd.h>
 
@@ -72,4 +72,9 @@ std::vector<uint8_t> SurfaceBytes(HostSurface* surface) {
     }
     HostSurfaceUnlock(surface, desc.lpSurface);
     return out;
+}
+
+std::string ShowEntry(const PaletteEntry& e, bool flags) {
+    return std::to_string(e.red) + "," + std::to_string(e.green) + "," + std::to_string(e.blue) +
+           (flags ? " flags " + std::to_string(e.flags) : "");
 }
