@@ -45,7 +45,9 @@ protected:
 
 // ---- Set-up
 
-TEST_F(DisplayTest, InitSetsTheModeAndTheObjects) {
+// The mode, the objects, the four ramps in the shadow, the palette object and on the screen,
+// and both buffers cleared to index 0.
+TEST_F(DisplayTest, InitSetsTheModeTheObjectsTheRampsAndClearBuffers) {
     ASSERT_EQ(DisplayInit(640, 480, 8), 1);
     EXPECT_NE(direct_draw, nullptr);
     EXPECT_NE(primary_surface, nullptr);
@@ -56,9 +58,10 @@ TEST_F(DisplayTest, InitSetsTheModeAndTheObjects) {
               std::vector<int>({640, 480, 8}));
     EXPECT_EQ(std::vector<int>({clip_min_x, clip_min_y, clip_max_x, clip_max_y}),
               std::vector<int>({0, 0, 639, 479}));
-}
+    for (HostSurface* surface : {primary_surface, back_surface}) {
+        EXPECT_EQ(Read(surface), std::vector<uint8_t>(640 * 480, 0));
+    }
 
-TEST_F(DisplayTest, InitLoadsTheFourRampsIntoShadowAndScreen) {
     struct Case {
         int index;
         uint8_t red, green, blue;
@@ -68,7 +71,6 @@ TEST_F(DisplayTest, InitLoadsTheFourRampsIntoShadowAndScreen) {
         {100, 0, 144, 0}, {127, 0, 252, 0}, {128, 0, 0, 0},    {150, 0, 0, 88},
         {191, 0, 0, 252}, {192, 0, 0, 0},   {200, 32, 32, 32}, {255, 252, 252, 252},
     };
-    ASSERT_EQ(DisplayInit(640, 480, 8), 1);
     PaletteEntry object[256];
     ASSERT_EQ(HostPaletteGetEntries(display_palette, 0, 0, 256, object), 1);
     const PaletteEntry* shown = HeadlessFramePalette();
@@ -84,15 +86,6 @@ TEST_F(DisplayTest, InitLoadsTheFourRampsIntoShadowAndScreen) {
     }
     for (int i = 0; i < 256; i++) {
         EXPECT_EQ(palette_shadow[i].flags, PC_NOCOLLAPSE) << "entry " << i;
-    }
-}
-
-TEST_F(DisplayTest, InitClearsBothBuffers) {
-    ASSERT_EQ(DisplayInit(640, 480, 8), 1);
-    for (HostSurface* surface : {primary_surface, back_surface}) {
-        std::vector<uint8_t> pixels = Read(surface);
-        ASSERT_EQ(pixels.size(), 640u * 480u);
-        EXPECT_EQ(std::vector<uint8_t>(640 * 480, 0), pixels);
     }
 }
 
