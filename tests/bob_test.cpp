@@ -576,48 +576,40 @@ TEST(BobContactTest, SideAndTopBottomContacts) {
 // ---------------------------------------------------------------------------
 // Drawing
 
-TEST_F(BobTest, KeyedDrawLeavesIndexZeroAndTheLastColumnAndRow) {
-    ClearBack();
-    MakeHoledSprite(100, 50);
-    ASSERT_EQ(BobDraw(&bob, back_surface), 1);
-    ExpectDrawn(BackPixels(), 100, 50, 100, 50, 162, 112);
-}
-
-TEST_F(BobTest, ClipperCutsASpriteHalfOffEachEdge) {
-    AttachScreenClipper();
-    struct Case {
+// A keyed draw writes the frame's non-zero pixels and leaves its last column and row; the
+// back buffer's clipper cuts a sprite half off each edge; without one such a sprite is
+// refused; a hidden sprite draws nothing, scaled or not.
+TEST_F(BobTest, DrawWritesTheKeyedFrameCutByTheClipper) {
+    const struct {
         const char* what;
-        int x, y, left, top, right, bottom;
-    };
-    const Case cases[] = {
-        {"left", -32, 100, 0, 100, 30, 162},         {"right", 608, 100, 608, 100, 639, 162},
-        {"top", 200, -32, 200, 0, 262, 30},          {"bottom", 200, 448, 200, 448, 262, 479},
-        {"top-left corner", -40, -20, 0, 0, 22, 42}, {"wholly off", -64, 0, 1, 1, 0, 0},
+        bool clipper, hidden;
+        int x, y, result, left, top, right, bottom;  // the rectangle drawn, inclusive
+    } cases[] = {
+        {"keyed", false, false, 100, 50, 1, 100, 50, 162, 112},
+        {"off the surface without a clipper", false, false, -32, 0, 0, 1, 1, 0, 0},
+        {"hidden", false, true, 100, 50, 1, 1, 1, 0, 0},
+        {"half off the left", true, false, -32, 100, 1, 0, 100, 30, 162},
+        {"half off the right", true, false, 608, 100, 1, 608, 100, 639, 162},
+        {"half off the top", true, false, 200, -32, 1, 200, 0, 262, 30},
+        {"half off the bottom", true, false, 200, 448, 1, 200, 448, 262, 479},
+        {"over the top-left corner", true, false, -40, -20, 1, 0, 0, 22, 42},
+        {"wholly off", true, false, -64, 0, 1, 1, 1, 0, 0},
     };
     MakeHoledSprite(0, 0);
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        if (c.clipper && display_clipper == nullptr) {
+            AttachScreenClipper();
+        }
         ClearBack();
         BobSetPosition(&bob, c.x, c.y);
-        ASSERT_EQ(BobDraw(&bob, back_surface), 1);
+        c.hidden ? BobHide(&bob) : BobShow(&bob);
+        EXPECT_EQ(BobDraw(&bob, back_surface), c.result);
+        if (c.hidden) {
+            EXPECT_EQ(BobDrawScaled(&bob, 32, 32, back_surface), 1) << "scaled";
+        }
         ExpectDrawn(BackPixels(), c.x, c.y, c.left, c.top, c.right, c.bottom);
     }
-}
-
-TEST_F(BobTest, WithoutAClipperASpriteOffTheSurfaceIsRefused) {
-    ClearBack();
-    MakeHoledSprite(-32, 0);
-    EXPECT_EQ(BobDraw(&bob, back_surface), 0);
-    ExpectDrawn(BackPixels(), 0, 0, 1, 1, 0, 0);
-}
-
-TEST_F(BobTest, HiddenSpriteDrawsNothing) {
-    ClearBack();
-    MakeHoledSprite(100, 50);
-    BobHide(&bob);
-    EXPECT_EQ(BobDraw(&bob, back_surface), 1);
-    EXPECT_EQ(BobDrawScaled(&bob, 32, 32, back_surface), 1);
-    ExpectDrawn(BackPixels(), 0, 0, 1, 1, 0, 0);
 }
 
 TEST_F(BobTest, DrawRefusesFramesItCannotShow) {
