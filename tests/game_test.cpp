@@ -330,20 +330,6 @@ TEST_F(MenuTest, TwoEnterPressesLeadFromGameOverToANewGame) {
     EXPECT_LE(duck_bob.y, 415);
 }
 
-TEST_F(MenuTest, TitleAndGameOverDrawTheirTexts) {
-    if (HostFontProblem() != nullptr) {
-        GTEST_SKIP() << HostFontProblem();
-    }
-    game_state = GAME_STATE_TITLE;
-    RunFrames(1);
-    EXPECT_GT(GameFrameDiffers(title_background.pixels, 550, 450, 640, 480), 0);
-    EXPECT_EQ(GameFrameDiffers(title_background.pixels, 0, 0, 640, 440), 0);
-    game_state = GAME_STATE_GAME_OVER;
-    RunFrames(1);
-    EXPECT_GT(GameFrameDiffers(game_over_background.pixels, 10, 10, 120, 40), 0);
-    EXPECT_EQ(GameFrameDiffers(game_over_background.pixels, 0, 60, 640, 480), 0);
-}
-
 // ---------------------------------------------------------------------------
 // Play
 
