@@ -124,12 +124,12 @@ TEST_F(AssetPack, WritesAllNineFilesUnderTheirExactNamesTheSameOnEveryRun) {
 
 // Uncompressed 8-bit files with padded bottom-up rows, read back by the library's loader.
 TEST_F(AssetPack, PicturesAreEightBitBmpsOfTheirSizesThatLoad) {
-    for (const auto& spec : PICTURES) {
-        SCOPED_TRACE(spec.name);
-        const Bytes b = ReadFile(Path(spec.name));
+    for (const auto& picture : PICTURES) {
+        SCOPED_TRACE(picture.name);
+        const Bytes b = ReadFile(Path(picture.name));
         ASSERT_GE(b.size(), 1078u);
-        const int width = spec.frames ? spec.frames * (spec.width + 1) + 1 : spec.width;
-        const int height = spec.frames ? spec.height + 2 : spec.height;
+        const int width = picture.frames ? picture.frames * (picture.width + 1) + 1 : picture.width;
+        const int height = picture.frames ? picture.height + 2 : picture.height;
         const uint32_t stride = (static_cast<uint32_t>(width) + 3u) & ~3u;
         EXPECT_EQ(std::string(b.begin(), b.begin() + 2), "BM");
         EXPECT_EQ(U32(b, 2), b.size()) << "bfSize";
@@ -150,7 +150,7 @@ TEST_F(AssetPack, PicturesAreEightBitBmpsOfTheirSizesThatLoad) {
                 EXPECT_EQ(b[1078 + row * stride + x], 0) << "padding of stored row " << row;
             }
         }
-        Loaded pic(Path(spec.name));
+        Loaded pic(Path(picture.name));
         ASSERT_EQ(pic.ok, 1) << "BitmapFileLoad refused it";
         EXPECT_EQ(pic.Width(), width);
         EXPECT_EQ(pic.Height(), height);
@@ -192,13 +192,13 @@ TEST_F(AssetPack, AllPicturesShareTheTitlePaletteWithBlackAtZero) {
     Loaded title(Path("start.BMP"));
     ASSERT_EQ(title.ok, 1);
     EXPECT_EQ(ShowEntry(title.file.palette[0], false), "0,0,0") << "index 0 must be black";
-    for (const auto& spec : PICTURES) {
-        Loaded pic(Path(spec.name));
-        ASSERT_EQ(pic.ok, 1) << spec.name;
+    for (const auto& picture : PICTURES) {
+        Loaded pic(Path(picture.name));
+        ASSERT_EQ(pic.ok, 1) << picture.name;
         for (int i = 0; i < 256; ++i) {
             ASSERT_EQ(ShowEntry(pic.file.palette[i], false),
                       ShowEntry(title.file.palette[i], false))
-                << spec.name << " colour " << i << " against start.BMP";
+                << picture.name << " colour " << i << " against start.BMP";
         }
     }
 }

@@ -25,9 +25,9 @@ std::string WriteBmp(const std::string& name, const Bytes& bytes) {
     return path;
 }
 
-size_t PixelOffset(const BmpSpec& spec) {
-    return 14 + spec.header_size + 4 * static_cast<size_t>(spec.palette_entries) +
-           static_cast<size_t>(spec.gap);
+size_t PixelOffset(const BmpLayout& layout) {
+    return 14 + layout.header_size + 4 * static_cast<size_t>(layout.palette_entries) +
+           static_cast<size_t>(layout.gap);
 }
 
 Bytes Pixels(const BitmapFile& bmp, size_t count) {
@@ -40,16 +40,16 @@ std::string Loaded(PaletteEntry e) {
     return ShowEntry(e);
 }
 
-// What a picture of spec must load as: rows top-down, 8 and 16 bits as stored, 24 bits as
+// What a picture of layout must load as: rows top-down, 8 and 16 bits as stored, 24 bits as
 // 5-5-5 values in little-endian byte order.
-Bytes Expected(const BmpSpec& spec) {
-    if (spec.bit_count != 24) {
-        return spec.rows;
+Bytes Expected(const BmpLayout& layout) {
+    if (layout.bit_count != 24) {
+        return layout.rows;
     }
     Bytes out;
-    for (size_t i = 0; i + 2 < spec.rows.size(); i += 3) {
-        const unsigned v =
-            (spec.rows[i] >> 3) | ((spec.rows[i + 1] >> 3) << 5) | ((spec.rows[i + 2] >> 3) << 10);
+    for (size_t i = 0; i + 2 < layout.rows.size(); i += 3) {
+        const unsigned v = (layout.rows[i] >> 3) | ((layout.rows[i + 1] >> 3) << 5) |
+                           ((layout.rows[i + 2] >> 3) << 10);
         out.push_back(static_cast<uint8_t>(v));
         out.push_back(static_cast<uint8_t>(v >> 8));
     }
@@ -65,10 +65,11 @@ protected:
 };
 
 TEST_F(BitmapFileTest, RowsComeOutTopDown) {
-    BmpSpec spec;
-    spec.rows = {5, 6, 7, 8, 1, 2, 3, 4};
-    const Bytes file = BmpBuild(spec);
-    ASSERT_EQ(Bytes(file.begin() + PixelOffset(spec), file.end()), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}))
+    BmpLayout layout;
+    layout.rows = {5, 6, 7, 8, 1, 2, 3, 4};
+    const Bytes file = BmpBuild(layout);
+    ASSERT_EQ(Bytes(file.begin() + PixelOffset(layout), file.end()),
+              (Bytes{1, 2, 3, 4, 5, 6, 7, 8}))
         << "bottom row first";
     ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp("four_by_two.bmp", file).c_str()), 1);
     EXPECT_EQ(Pixels(bmp_, 8), (Bytes{5, 6, 7, 8, 1, 2, 3, 4}));
@@ -79,10 +80,10 @@ TEST_F(BitmapFileTest, RowsComeOutTopDown) {
 }
 
 TEST_F(BitmapFileTest, ColourTableBecomesRedGreenBlueWithFlags4) {
-    BmpSpec spec;
-    BmpFillPattern(&spec);
-    spec.palette = {PaletteEntry{0x30, 0x20, 0x10, 0}};
-    const Bytes file = BmpBuild(spec);
+    BmpLayout layout;
+    BmpFillPattern(&layout);
+    layout.palette = {PaletteEntry{0x30, 0x20, 0x10, 0}};
+    const Bytes file = BmpBuild(layout);
     ASSERT_EQ(Bytes(file.begin() + 54, file.begin() + 57), (Bytes{0x10, 0x20, 0x30}));
     ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp("table.bmp", file).c_str()), 1);
     EXPECT_EQ(ShowEntry(bmp_.palette[0]), ShowEntry(PaletteEntry{0x30, 0x20, 0x10, 4}));
@@ -92,12 +93,12 @@ TEST_F(BitmapFileTest, ColourTableBecomesRedGreenBlueWithFlags4) {
 }
 
 TEST_F(BitmapFileTest, TwentyFourBitPixelBecomesFiveFiveFive) {
-    BmpSpec spec;
-    spec.bit_count = 24;
-    spec.width = spec.height = 1;
-    spec.palette_entries = 0;
-    spec.rows = {0xFF, 0x00, 0x80};
-    ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp("one24.bmp", BmpBuild(spec)).c_str()), 1);
+    BmpLayout layout;
+    layout.bit_count = 24;
+    layout.width = layout.height = 1;
+    layout.palette_entries = 0;
+    layout.rows = {0xFF, 0x00, 0x80};
+    ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp("one24.bmp", BmpBuild(layout)).c_str()), 1);
     uint16_t value;
     std::memcpy(&value, bmp_.pixels, 2);
     EXPECT_EQ(value, 0x401F);
@@ -106,9 +107,9 @@ TEST_F(BitmapFileTest, TwentyFourBitPixelBecomesFiveFiveFive) {
 
 TEST_F(BitmapFileTest, LaterLoadReplacesThePictureAndUnloadKeepsHeadersAndPalette) {
     EXPECT_EQ(BitmapFileUnload(&bmp_), 1) << "unloading an empty record";
-    BmpSpec a;
+    BmpLayout a;
     BmpFillPattern(&a);
-    BmpSpec b;
+    BmpLayout b;
     b.width = 3;
     b.height = 5;
     b.rows.assign(15, 9);
@@ -153,20 +154,20 @@ class BitmapLayoutTest : public BitmapFileTest, public ::testing::WithParamInter
 
 TEST_P(BitmapLayoutTest, PixelsAndPaletteMatchTheFile) {
     const LayoutCase& c = GetParam();
-    BmpSpec spec;
-    spec.bit_count = c.bit_count;
-    spec.width = c.width;
-    spec.height = c.height;
-    spec.top_down = c.top_down;
-    spec.header_size = c.header_size;
-    spec.size_image_zero = c.size_image_zero;
-    spec.gap = c.gap;
-    spec.palette_entries = c.bit_count == 8 ? 256 : 0;
-    BmpFillPattern(&spec);
-    const std::string path = WriteBmp(std::string(c.name) + ".bmp", BmpBuild(spec));
+    BmpLayout layout;
+    layout.bit_count = c.bit_count;
+    layout.width = c.width;
+    layout.height = c.height;
+    layout.top_down = c.top_down;
+    layout.header_size = c.header_size;
+    layout.size_image_zero = c.size_image_zero;
+    layout.gap = c.gap;
+    layout.palette_entries = c.bit_count == 8 ? 256 : 0;
+    BmpFillPattern(&layout);
+    const std::string path = WriteBmp(std::string(c.name) + ".bmp", BmpBuild(layout));
     ASSERT_EQ(BitmapFileLoad(&bmp_, path.c_str()), 1);
 
-    const Bytes want = Expected(spec);
+    const Bytes want = Expected(layout);
     const Bytes got = Pixels(bmp_, want.size());
     for (size_t i = 0; i < want.size(); i++) {
         ASSERT_EQ(got[i], want[i]) << "byte " << i << " of " << want.size();
@@ -187,30 +188,30 @@ INSTANTIATE_TEST_SUITE_P(Layouts, BitmapLayoutTest, ::testing::ValuesIn(kLayouts
 
 TEST_F(BitmapFileTest, SizeImageLargerThanThePictureTakesTheLastBytes) {
     // Some writers count two bytes past the rows; the data are still the file's last bytes.
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.gap = 2;
-    spec.size_image = 10;
-    spec.rows = {1, 2, 3, 4, 5, 6};
-    Bytes file = BmpBuild(spec);
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.gap = 2;
+    layout.size_image = 10;
+    layout.rows = {1, 2, 3, 4, 5, 6};
+    Bytes file = BmpBuild(layout);
     // Move the gap to the end: rows first, then two stray bytes.
-    const long at = static_cast<long>(PixelOffset(spec)) - 2;
+    const long at = static_cast<long>(PixelOffset(layout)) - 2;
     file.erase(file.begin() + at, file.begin() + at + 2);
     file.insert(file.end(), {0xEE, 0xEE});
     ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp("sizeimage_big.bmp", file).c_str()), 1);
-    EXPECT_EQ(Pixels(bmp_, 6), spec.rows);
+    EXPECT_EQ(Pixels(bmp_, 6), layout.rows);
 }
 
 TEST_F(BitmapFileTest, ShortColourTableStillLoads) {
-    BmpSpec spec;
-    spec.palette_entries = 4;  // the file is shorter than a full table after the header
-    spec.rows = {0, 1, 2, 3, 3, 2, 1, 0};
-    ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp("short_table.bmp", BmpBuild(spec)).c_str()), 1);
+    BmpLayout layout;
+    layout.palette_entries = 4;  // the file is shorter than a full table after the header
+    layout.rows = {0, 1, 2, 3, 3, 2, 1, 0};
+    ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp("short_table.bmp", BmpBuild(layout)).c_str()), 1);
     for (int i = 0; i < 4; i++) {
         EXPECT_EQ(ShowEntry(bmp_.palette[i]), Loaded(BmpTestColor(i))) << "entry " << i;
     }
-    EXPECT_EQ(Pixels(bmp_, 8), spec.rows);
+    EXPECT_EQ(Pixels(bmp_, 8), layout.rows);
 }
 
 TEST_F(BitmapFileTest, MissingFileChangesNothing) {
@@ -225,17 +226,17 @@ TEST_F(BitmapFileTest, MissingFileChangesNothing) {
 }
 
 TEST_F(BitmapFileTest, WrongMagicKeepsPixelsAndStoresTheFileHeader) {
-    BmpSpec spec;
-    spec.rows = {5, 6, 7, 8, 1, 2, 3, 4};
-    ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp("good.bmp", BmpBuild(spec)).c_str()), 1);
+    BmpLayout layout;
+    layout.rows = {5, 6, 7, 8, 1, 2, 3, 4};
+    ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp("good.bmp", BmpBuild(layout)).c_str()), 1);
     uint8_t* held = bmp_.pixels;
-    Bytes file = BmpBuild(spec);
+    Bytes file = BmpBuild(layout);
     file[0] = 'M';
     file[1] = 'B';
     BmpPutU32(&file, 2, 0x12345678);
     EXPECT_EQ(BitmapFileLoad(&bmp_, WriteBmp("magic.bmp", file).c_str()), 0);
     EXPECT_EQ(bmp_.pixels, held);
-    EXPECT_EQ(Pixels(bmp_, 8), spec.rows);
+    EXPECT_EQ(Pixels(bmp_, 8), layout.rows);
     EXPECT_EQ(bmp_.file_header.bfType, 0x424D);
     EXPECT_EQ(bmp_.file_header.bfSize, 0x12345678u);
 }
@@ -288,20 +289,20 @@ class BitmapRejectTest : public BitmapFileTest, public ::testing::WithParamInter
 
 TEST_P(BitmapRejectTest, RefusedAndThePreviousPictureStays) {
     const RejectCase& c = GetParam();
-    BmpSpec previous;
+    BmpLayout previous;
     previous.width = 6;
     BmpFillPattern(&previous);
     ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp("previous.bmp", BmpBuild(previous)).c_str()), 1);
     BitmapFile before;
     std::memcpy(&before, &bmp_, sizeof(before));
 
-    BmpSpec spec;
-    spec.bit_count = c.bit_count;
-    spec.width = 5;
-    spec.height = 3;
-    spec.palette_entries = c.bit_count == 8 ? 256 : 0;
-    BmpFillPattern(&spec);
-    Bytes file = BmpBuild(spec);
+    BmpLayout layout;
+    layout.bit_count = c.bit_count;
+    layout.width = 5;
+    layout.height = 3;
+    layout.palette_entries = c.bit_count == 8 ? 256 : 0;
+    BmpFillPattern(&layout);
+    Bytes file = BmpBuild(layout);
     ASSERT_EQ(file.size(), c.bit_count == 8 ? 1102u : 102u);
     for (const auto& [at, value] : c.fields) {
         at == 26 || at == 28 ? BmpPutU16(&file, at, static_cast<uint16_t>(value))

@@ -11,7 +11,7 @@
 
 constexpr uint8_t BMP_PAD_BYTE = 0xAB;  // fills row padding, so a skewed read shows
 
-struct BmpSpec {
+struct BmpLayout {
     int bit_count = 8;                  // bits per pixel written in the header
     int32_t width = 4;                  // pixels per row
     int32_t height = 2;                 // rows, written positive unless top_down
@@ -27,15 +27,15 @@ struct BmpSpec {
     std::vector<uint8_t> rows;  // row bytes as the file holds them, top row first, no padding
 };
 
-// The colour written for table entry i when the spec gives none: distinct in each channel.
+// The colour written for table entry i when the layout gives none: distinct in each channel.
 PaletteEntry BmpTestColor(int i);
 // Bytes of one stored row before padding: width x bit_count / 8, rounded up.
-int BmpRowBytes(const BmpSpec& spec);
+int BmpRowBytes(const BmpLayout& layout);
 // Fills rows with a pattern that differs in every byte of a row and from row to row.
-void BmpFillPattern(BmpSpec* spec);
+void BmpFillPattern(BmpLayout* layout);
 // The whole file. Offsets: file header 0, information header 14, colour table 14 +
 // header_size, pixel data right after the table and the gap.
-std::vector<uint8_t> BmpBuild(const BmpSpec& spec);
+std::vector<uint8_t> BmpBuild(const BmpLayout& layout);
 
 // Little-endian field writers for tests that patch a built file.
 void BmpPutU16(std::vector<uint8_t>* bytes, size_t offset, uint16_t value);
