@@ -23,6 +23,16 @@ void AnimateAndDraw(BOB* bob) {
     BobDraw(bob, back_surface);
 }
 
+// The duck and the lock marker fly on together: both move, then both animate, then both draw.
+void MoveLockedOn() {
+    BobMove(&duck_bob);
+    BobMove(&lock_bob);
+    BobAnimate(&duck_bob);
+    BobAnimate(&lock_bob);
+    BobDraw(&duck_bob, back_surface);
+    BobDraw(&lock_bob, back_surface);
+}
+
 }  // namespace
 
 void PlayIntroFrame(int frame) {
@@ -53,20 +63,10 @@ void PlayIntroFrame(int frame) {
         BobSetPosition(&lock_bob, crosshair_bob.x + LOCK_OFFSET_X, crosshair_bob.y + LOCK_OFFSET_Y);
         BobSetVelocity(&lock_bob, LOCKED_SPEED, 0);
         BobSetVelocity(&duck_bob, LOCKED_SPEED, 0);
-        BobMove(&duck_bob);
-        BobMove(&lock_bob);
-        BobAnimate(&duck_bob);
-        BobAnimate(&lock_bob);
-        BobDraw(&duck_bob, back_surface);
-        BobDraw(&lock_bob, back_surface);
+        MoveLockedOn();
         SoundPlay(beep_sound, SOUND_PLAY_LOOPING);
     } else if (frame >= 49 && frame <= 74) {
-        BobMove(&duck_bob);
-        BobMove(&lock_bob);
-        BobAnimate(&duck_bob);
-        BobAnimate(&lock_bob);
-        BobDraw(&duck_bob, back_surface);
-        BobDraw(&lock_bob, back_surface);
+        MoveLockedOn();
     } else if (frame == 75) {
         SoundStop(beep_sound);
         SoundPlay(rifle_sound, 0);
