@@ -21,6 +21,7 @@ $(BUILD)/CMakeCache.txt:
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
+	@ln -sf $(BUILD)/compile_commands.json compile_commands.json  # for editors and linters
 
 # The nine asset files, made by our own generator (DIR=... writes them elsewhere).
 assets: build
