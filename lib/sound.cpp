@@ -55,6 +55,16 @@ int FindFreeSlot() {
     return -1;
 }
 
+// Where a load starts: a free slot and a device to put the sound in, and the file open.
+// Null when any is missing; nothing is claimed yet.
+FILE* OpenForLoad(const char* filename, int* id) {
+    *id = FindFreeSlot();
+    if (*id < 0 || sound_device == nullptr || filename == nullptr) {
+        return nullptr;
+    }
+    return std::fopen(filename, "rb");
+}
+
 void ClearSlot(int id) {
     sound_table[id] = SoundSlot{nullptr, SOUND_SLOT_FREE, 0, 0, id};
 }
@@ -187,11 +197,8 @@ int SoundInit() {
 }
 
 int SoundLoadWave(const char* filename, int control_flags) {
-    const int id = FindFreeSlot();
-    if (id < 0 || sound_device == nullptr || filename == nullptr) {
-        return -1;
-    }
-    FILE* file = std::fopen(filename, "rb");
+    int id = -1;
+    FILE* file = OpenForLoad(filename, &id);
     if (file == nullptr) {
         return -1;
     }
@@ -226,11 +233,8 @@ int SoundLoadWave(const char* filename, int control_flags) {
 }
 
 int SoundLoadVoice(const char* filename) {
-    const int id = FindFreeSlot();
-    if (id < 0 || sound_device == nullptr || filename == nullptr) {
-        return -1;
-    }
-    FILE* file = std::fopen(filename, "rb");
+    int id = -1;
+    FILE* file = OpenForLoad(filename, &id);
     if (file == nullptr) {
         return -1;
     }
