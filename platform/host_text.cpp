@@ -1,19 +1,14 @@
 // Text on surfaces, as GDI draws it on a palettised screen: one bold sans font at a 16-pixel
 // line, glyphs without anti-aliasing (an 8-bit surface has no blending), in the palette index
-// nearest the text colour, cut to the surface and its clipper.
-
-#include <SDL.h>
-#include <SDL_ttf.h>
+// nearest the text colour, cut to the surface and its clipper. The glyphs come from a table
+// built into the program (platform/font_atlas.cpp), so no backend needs a font file.
 
 #include <algorithm>
-#include <cstdio>
-#include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/font_atlas.h"
 #include "platform/headless.h"
-#include "platform/text_internal.h"
 #include "platform/video_internal.h"
 
 struct HostDC {
@@ -24,136 +19,58 @@ struct HostDC {
 
 namespace {
 
-constexpr const char* FONT_FILE = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-constexpr const char* FONT_NAME = "DejaVuSans-Bold.ttf";
-constexpr int FONT_POINTS = 13;  // a line 16 pixels high
-constexpr size_t CACHE_LIMIT = 128;
 constexpr uint32_t OPAQUE_BACKGROUND = 0x00FFFFFF;  // GDI's default background colour
 
-// One rendered string: 1 where a glyph has ink.
+// One laid-out string: 1 where a glyph has ink, over the string's whole box.
 struct InkMask {
     int32_t width = 0;
-    int32_t height = 0;
+    int32_t height = FONT_LINE_HEIGHT;
     std::vector<uint8_t> ink;
 };
 
-struct TextState {
-    bool tried = false;        // the font was looked for
-    bool ttf_started = false;  // TTF_Init succeeded
-    TTF_Font* font = nullptr;
-    std::string problem;                             // empty when the font was found
-    std::string font_override;                       // set by tests
-    std::unordered_map<std::string, InkMask> cache;  // by text: the game repeats its strings
-
-    ~TextState() {
-        Close();
-    }
-
-    void Close() {
-        cache.clear();
-        if (font != nullptr) {
-            TTF_CloseFont(font);
-            font = nullptr;
+// Lays the bytes out pen by pen. The box runs from the leftmost glyph box (or the first pen
+// position) to the rightmost box edge (or the last pen position); an empty box draws nothing.
+bool Layout(const char* text, int32_t length, InkMask* mask) {
+    int64_t pen = 0;
+    int64_t left = 0;
+    int64_t right = 0;
+    int32_t count = 0;
+    for (; count < length && text[count] != '\0'; count++) {
+        const FontGlyph& glyph = font_glyphs[static_cast<uint8_t>(text[count])];
+        if (glyph.box_width > 0) {
+            left = std::min(left, pen + glyph.box_left);
+            right = std::max(right, pen + glyph.box_left + glyph.box_width);
         }
-        if (ttf_started) {
-            TTF_Quit();
-            ttf_started = false;
-        }
-        tried = false;
-        problem.clear();
+        pen += glyph.advance;
     }
-};
-
-TextState& Text() {
-    static TextState state;
-    return state;
-}
-
-// What fontconfig offers for the family, when it is the same file under another directory.
-std::string AskFontconfig() {
-    FILE* pipe = popen("fc-match -f '%{file}' 'DejaVu Sans:bold' 2>/dev/null", "r");
-    if (pipe == nullptr) {
-        return {};
+    right = std::max(right, pen);
+    // A string as wide as this reaches far past any surface: nothing of it could be drawn.
+    constexpr int64_t WIDEST = 1 << 24;
+    if (right <= left || right - left > WIDEST) {
+        return false;
     }
-    std::string path;
-    char chunk[256];
-    size_t got = 0;
-    while ((got = fread(chunk, 1, sizeof(chunk), pipe)) > 0) {
-        path.append(chunk, got);
-    }
-    pclose(pipe);
-    const std::string name = FONT_NAME;
-    if (path.size() < name.size() || path.compare(path.size() - name.size(), name.size(), name)) {
-        return {};
-    }
-    return path;
-}
-
-bool OpenFont() {
-    TextState& text = Text();
-    if (text.tried) {
-        return text.font != nullptr;
-    }
-    text.tried = true;
-    if (!text.ttf_started && TTF_Init() == 0) {
-        text.ttf_started = true;
-    }
-    if (text.ttf_started) {
-        if (!text.font_override.empty()) {
-            text.font = TTF_OpenFont(text.font_override.c_str(), FONT_POINTS);
-        } else {
-            text.font = TTF_OpenFont(FONT_FILE, FONT_POINTS);
-            if (text.font == nullptr) {
-                const std::string found = AskFontconfig();
-                if (!found.empty()) {
-                    text.font = TTF_OpenFont(found.c_str(), FONT_POINTS);
+    mask->width = static_cast<int32_t>(right - left);
+    mask->ink.assign(static_cast<size_t>(mask->width) * FONT_LINE_HEIGHT, 0);
+    pen = -left;
+    for (int32_t i = 0; i < count; i++) {
+        const FontGlyph& glyph = font_glyphs[static_cast<uint8_t>(text[i])];
+        const int row_bytes = (glyph.ink_width + 7) / 8;
+        for (int row = 0; row < glyph.ink_rows; row++) {
+            const int y = glyph.ink_top + row;
+            if (y < 0 || y >= FONT_LINE_HEIGHT) {
+                continue;
+            }
+            const uint8_t* bits = font_bits + glyph.bits + static_cast<size_t>(row) * row_bytes;
+            for (int column = 0; column < glyph.ink_width; column++) {
+                const int64_t x = pen + glyph.ink_left + column;
+                if (x >= 0 && x < mask->width && ((bits[column / 8] >> (7 - column % 8)) & 1)) {
+                    mask->ink[static_cast<size_t>(y) * mask->width + x] = 1;
                 }
             }
         }
-    }
-    if (text.font == nullptr) {
-        text.problem =
-            "no font for text: DejaVu Sans Bold is missing (install the package "
-            "fonts-dejavu-core)";
-        return false;
+        pen += glyph.advance;
     }
     return true;
-}
-
-// Null when nothing is drawn (an empty string).
-const InkMask* Render(const std::string& string) {
-    TextState& text = Text();
-    auto found = text.cache.find(string);
-    if (found != text.cache.end()) {
-        return &found->second;
-    }
-    if (string.empty() || text.font == nullptr) {
-        return nullptr;
-    }
-    // The bytes are Latin-1, which is what TTF_RenderText_* takes.
-    SDL_Surface* rendered =
-        TTF_RenderText_Solid(text.font, string.c_str(), SDL_Color{255, 255, 255, 255});
-    if (rendered == nullptr) {
-        return nullptr;
-    }
-    InkMask mask;
-    mask.width = rendered->w;
-    mask.height = rendered->h;
-    mask.ink.assign(static_cast<size_t>(mask.width) * static_cast<size_t>(mask.height), 0);
-    SDL_LockSurface(rendered);
-    const auto* pixels = static_cast<const uint8_t*>(rendered->pixels);
-    for (int32_t y = 0; y < mask.height; ++y) {
-        const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * rendered->pitch;
-        for (int32_t x = 0; x < mask.width; ++x) {
-            mask.ink[static_cast<size_t>(y) * mask.width + x] = row[x] != 0 ? 1 : 0;
-        }
-    }
-    SDL_UnlockSurface(rendered);
-    SDL_FreeSurface(rendered);
-    if (text.cache.size() >= CACHE_LIMIT) {
-        text.cache.clear();
-    }
-    return &text.cache.emplace(string, std::move(mask)).first->second;
 }
 
 // The palette index a palettised screen shows for an RGB colour: least squared distance,
@@ -216,7 +133,7 @@ void Paint(HostSurface* surface, const Box& area, int64_t x, int64_t y, const In
 
 HostDC* HostSurfaceGetDC(HostSurface* surface) {
     if (surface == nullptr || (HostRefused() & HOST_REFUSE_GET_DC) != 0 ||
-        surface->lock_count > 0 || surface->dc_out || !OpenFont()) {
+        surface->lock_count > 0 || surface->dc_out) {
         return nullptr;
     }
     auto* dc = new HostDC;
@@ -266,10 +183,11 @@ int HostTextOut(HostDC* dc, int32_t x, int32_t y, const char* text, int32_t leng
     if (length == 0) {
         return 1;
     }
-    const InkMask* mask = Render(std::string(text, static_cast<size_t>(length)));
-    if (mask == nullptr) {
+    InkMask laid_out;
+    if (!Layout(text, length, &laid_out)) {
         return 1;
     }
+    const InkMask* mask = &laid_out;
     HostSurface* surface = dc->surface;
     const uint8_t ink = NearestIndex(dc->text_color);
     const bool opaque = dc->bk_mode == OPAQUE;
@@ -285,14 +203,4 @@ int HostTextOut(HostDC* dc, int32_t x, int32_t y, const char* text, int32_t leng
         Paint(surface, cut, x, y, *mask, ink, opaque, background);
     }
     return 1;
-}
-
-const char* HostFontProblem() {
-    return OpenFont() ? nullptr : Text().problem.c_str();
-}
-
-void HostTextUseFont(const char* path) {
-    TextState& text = Text();
-    text.Close();
-    text.font_override = path != nullptr ? path : "";
 }

@@ -1,5 +1,5 @@
 // Text on surfaces: glyphs only, in the palette index nearest the colour, inside the string's
-// box, cut to the surface and its clipper; refused on a locked surface or without a font.
+// box, cut to the surface and its clipper; refused on a locked surface.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 #include "lib/draw.h"
 #include "lib/palette.h"
 #include "platform/headless.h"
-#include "platform/text_internal.h"
 #include "tests/support/common_support.h"
 
 namespace {
@@ -76,7 +75,6 @@ protected:
         SurfaceFill(back_surface, BACKGROUND);
     }
     void TearDown() override {
-        HostTextUseFont(nullptr);
         DisplayShutdown();
     }
     // Grey everywhere but a few named colours, two of them equal.
@@ -172,17 +170,30 @@ TEST_F(TextTest, OneContextAtATimeAndTheSurfaceCannotBeLockedMeanwhile) {
     EXPECT_EQ(HostLiveObjects(), live);
 }
 
-TEST_F(TextTest, NoFontNoContextAndTheProblemNamesThePackage) {
-    EXPECT_EQ(HostFontProblem(), nullptr);
-    HostTextUseFont("/nonexistent/font.ttf");
-    EXPECT_EQ(TextDraw("Score", 10, 10, Rgb(255, 0, 0), back_surface), 0);
-    ASSERT_NE(HostFontProblem(), nullptr);
-    EXPECT_NE(std::string(HostFontProblem()).find("fonts-dejavu-core"), std::string::npos)
-        << HostFontProblem();
-    EXPECT_EQ(InkOf(Take(back_surface)).count, 0);
-    HostTextUseFont(nullptr);
-    EXPECT_EQ(HostFontProblem(), nullptr);
-    EXPECT_EQ(TextDraw("Score", 10, 10, Rgb(255, 0, 0), back_surface), 1);
+// The font is built in: every byte but NUL has a glyph, blanks only widen the box, and the
+// string ends at the first NUL or after length bytes, whichever comes first.
+TEST_F(TextTest, BytesBlanksAndTheEndOfTheString) {
+    UseTestPalette();
+    auto ink_of = [](const char* text, int32_t length) {
+        SurfaceFill(back_surface, BACKGROUND);
+        HostDC* dc = HostSurfaceGetDC(back_surface);
+        EXPECT_NE(dc, nullptr);
+        HostSetBkMode(dc, TRANSPARENT);
+        HostSetTextColor(dc, Rgb(255, 0, 0));
+        EXPECT_EQ(HostTextOut(dc, 20, 20, text, length), 1) << "'" << text << "'";
+        HostSurfaceReleaseDC(back_surface, dc);
+        return InkOf(Take(back_surface));
+    };
+    EXPECT_EQ(ink_of("   ", 3).count, 0) << "blanks have no ink";
+    EXPECT_EQ(ink_of("\xAD", 1).count, 0) << "a soft hyphen alone is an empty string";
+    const Ink whole = ink_of("Score", 5);
+    EXPECT_EQ(ink_of("Score\0Level", 11).count, whole.count) << "the string ends at its NUL";
+    EXPECT_LT(ink_of("Score", 3).count, whole.count) << "length cuts the string";
+    const Ink spaced = ink_of("  Score", 7);
+    EXPECT_EQ(spaced.count, whole.count);
+    EXPECT_GT(spaced.left, whole.left) << "leading blanks move the glyphs right";
+    EXPECT_GT(ink_of("\x01", 1).count, 0) << "a byte without a glyph shows the missing-glyph box";
+    EXPECT_GT(ink_of("\xE9", 1).count, 0) << "Latin-1 letters draw";
 }
 
 TEST_F(TextTest, ClipperRectanglesCutTheText) {
