@@ -7,6 +7,7 @@
 #include "app/shell.h"
 #include "game/game.h"
 #include "platform/host.h"
+#include "qent/version.h"
 
 namespace {
 
@@ -54,9 +55,6 @@ int AppParseFlags(int argc, char** argv, AppFlags* flags) {
     return 1;
 }
 
-// The instance handle has no meaning here; the shell only needs a non-null token.
-char app_instance_token;
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -69,7 +67,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (flags.show_version) {
-        std::printf("qent %s\n", QENT_VERSION);
+        std::printf("qent %s\n", QENT_VERSION_STRING);
         return 0;
     }
 
@@ -86,18 +84,13 @@ int main(int argc, char** argv) {
         return EXIT_START_FAILED;
     }
 
-    HostOptions options{};
-    options.backend = HOST_BACKEND_SDL;
+    const ShellGame duck = {GameStartup, GameFrame, GameTeardown, GAME_TITLE};
+    ShellOptions options{};
     options.windowed = flags.windowed;
-    if (!HostStartup(&options)) {
+    const int code = ShellRun(&duck, &options);
+    if (code == SHELL_NO_SCREEN && HostError()[0] != '\0') {
         std::fprintf(stderr, "qent: %s\n", HostError());
         return EXIT_START_FAILED;
     }
-    if (HostFontProblem() != nullptr) {
-        std::fprintf(stderr, "qent: warning: %s; the game runs without its texts\n",
-                     HostFontProblem());
-    }
-    int code = WinMain(&app_instance_token, nullptr, "", 1);
-    HostShutdown();
     return code;
 }

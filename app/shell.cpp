@@ -1,36 +1,62 @@
 // The application shell: one window, a polling message loop, one game frame per pass.
 #include "app/shell.h"
 
-#include "game/game.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
-HostWindow* app_window = nullptr;
-void* app_instance = nullptr;
+#include "platform/headless.h"
 
-ShellGame shell_game = {GameStartup, GameFrame, GameTeardown};
+ShellGame shell_game = {nullptr, nullptr, nullptr, nullptr};
 
 namespace {
 
 constexpr const char* SHELL_CLASS_NAME = "QENTCLASS";
-constexpr const char* SHELL_WINDOW_TITLE = "Qent Game Console";
+constexpr const char* SHELL_DEFAULT_TITLE = "Qent";
 // The window itself draws nothing: the display set up by the game owns the screen.
 constexpr int SHELL_WINDOW_WIDTH = 320;
 constexpr int SHELL_WINDOW_HEIGHT = 240;
+constexpr int SHELL_BAD_FLAGS = 2;
+
+int (*shell_counted_frame)() = nullptr;  // the game's own frame while ShellRun counts them
+int shell_frames_left = 0;
+
+// Closes the window once the frames asked for have run, as the user's close would.
+int ShellCountedFrame() {
+    int result = shell_counted_frame != nullptr ? shell_counted_frame() : 1;
+    if (shell_frames_left > 0 && --shell_frames_left == 0) {
+        HostPostMessage(app_window, WM_CLOSE, 0, 0);
+    }
+    return result;
+}
+
+// The instance handle has no meaning here; the library only needs a non-null token.
+char shell_instance_token;
 
 }  // namespace
 
-int WinMain(void* instance, void*, const char*, int) {
+HostWindow* ShellCreateWindow(void* instance, const char* title) {
     if (!HostRegisterClass(SHELL_CLASS_NAME, WindowProc)) {
-        return 0;
+        return nullptr;
     }
-    HostWindow* window = HostCreateWindow(SHELL_CLASS_NAME, SHELL_WINDOW_TITLE, 0, 0,
-                                          SHELL_WINDOW_WIDTH, SHELL_WINDOW_HEIGHT);
+    HostWindow* window =
+        HostCreateWindow(SHELL_CLASS_NAME, title != nullptr ? title : SHELL_DEFAULT_TITLE, 0, 0,
+                         SHELL_WINDOW_WIDTH, SHELL_WINDOW_HEIGHT);
     if (window == nullptr) {
-        return 0;
+        return nullptr;
     }
     app_window = window;
     app_instance = instance;
+    return window;
+}
 
-    shell_game.startup();
+int WinMain(void* instance, void*, const char*, int) {
+    if (ShellCreateWindow(instance, shell_game.title) == nullptr) {
+        return 0;
+    }
+    if (shell_game.startup != nullptr) {
+        shell_game.startup();
+    }
 
     // Never blocks on the queue: the pass rate is the frame rate, which the game paces.
     HostMessage msg{};
@@ -41,10 +67,14 @@ int WinMain(void* instance, void*, const char*, int) {
             }
             HostDispatchMessage(&msg);
         }
-        shell_game.frame();
+        if (shell_game.frame != nullptr) {
+            shell_game.frame();
+        }
     }
 
-    shell_game.teardown();
+    if (shell_game.teardown != nullptr) {
+        shell_game.teardown();
+    }
     return static_cast<int>(msg.wparam);
 }
 
@@ -62,4 +92,69 @@ intptr_t WindowProc(HostWindow* window, uint32_t message, uintptr_t wparam, intp
         default:
             return HostDefWindowProc(window, message, wparam, lparam);
     }
+}
+
+int ShellRun(const ShellGame* game, const ShellOptions* options) {
+    const ShellOptions none{};
+    if (options == nullptr) {
+        options = &none;
+    }
+    HostOptions host{};
+    host.backend = options->headless ? HOST_BACKEND_HEADLESS : HOST_BACKEND_DEVICE;
+    host.windowed = options->windowed;
+    if (!HostStartup(&host)) {
+        return SHELL_NO_SCREEN;
+    }
+    if (options->headless) {
+        // Busy waits end on a clock that moves with every read.
+        HeadlessSetAutoAdvance(1);
+    }
+    shell_game = game != nullptr ? *game : ShellGame{};
+    shell_frames_left = options->frames > 0 ? options->frames : 0;
+    if (shell_frames_left > 0) {
+        shell_counted_frame = shell_game.frame;
+        shell_game.frame = ShellCountedFrame;
+    }
+    const int code = WinMain(&shell_instance_token, nullptr, "", 1);
+    shell_counted_frame = nullptr;
+    shell_frames_left = 0;
+    HostShutdown();
+    return code;
+}
+
+int ShellMain(int argc, char** argv, const ShellGame* game) {
+    const char* name = argc > 0 && argv[0] != nullptr ? argv[0] : "game";
+    if (const char* slash = std::strrchr(name, '/')) {
+        name = slash + 1;
+    }
+    ShellOptions options{};
+    for (int i = 1; i < argc; i++) {
+        const char* arg = argv[i];
+        char* end = nullptr;
+        if (std::strcmp(arg, "--window") == 0) {
+            options.windowed = 1;
+        } else if (std::strcmp(arg, "--headless") == 0) {
+            options.headless = 1;
+        } else if (std::strcmp(arg, "--frames") == 0 && i + 1 < argc &&
+                   (options.frames = static_cast<int>(std::strtol(argv[i + 1], &end, 10))) > 0 &&
+                   *end == '\0') {
+            i++;
+        } else {
+            const bool help = std::strcmp(arg, "--help") == 0;
+            std::fprintf(help ? stdout : stderr,
+                         "%s%s%s%s"
+                         "usage: %s [--window] [--headless] [--frames N] [--help]\n"
+                         "  --window     play in a window instead of full screen\n"
+                         "  --headless   run without a screen or sound (for tests)\n"
+                         "  --frames N   close the window after N frames\n",
+                         help ? "" : name, help ? "" : ": unknown flag or value '", help ? "" : arg,
+                         help ? "" : "'\n", name);
+            return help ? 0 : SHELL_BAD_FLAGS;
+        }
+    }
+    const int code = ShellRun(game, &options);
+    if (code == SHELL_NO_SCREEN && HostError()[0] != '\0') {
+        std::fprintf(stderr, "%s: %s\n", name, HostError());
+    }
+    return code;
 }

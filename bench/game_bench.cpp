@@ -25,11 +25,9 @@ bool StartBusyGame() {
     }
     HeadlessReset();
     HeadlessSetAutoAdvance(FRAME_TIME_MS);
-    if (!HostRegisterClass("QENTCLASS", WindowProc)) {
+    if (ShellCreateWindow(&bench_instance, GAME_TITLE) == nullptr) {
         return false;
     }
-    app_window = HostCreateWindow("QENTCLASS", "Qent Game Console", 0, 0, 320, 240);
-    app_instance = &bench_instance;
     GameStartup();
     game_state = GAME_STATE_PLAYING;
     return true;

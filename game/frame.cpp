@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/shell.h"
 #include "game/game.h"
+#include "lib/app.h"
 #include "lib/bitmap.h"
 #include "lib/bob.h"
 #include "lib/clock.h"

@@ -17,6 +17,8 @@ constexpr int GAME_STATE_GAME_OVER = 3;       // the final score
 constexpr int GAME_STATE_TITLE = 4;           // the title; Enter starts a new game
 constexpr int GAME_STATE_INTRO = 5;           // the 100-frame intro, once per run
 
+constexpr const char* GAME_TITLE = "Qent Game Console";  // the window's title
+
 // ---- Rules
 constexpr uint32_t FRAME_TIME_MS = 33;     // one frame, about 30 a second
 constexpr double CROSSHAIR_GAIN = 0.75;    // mouse motion to cross-hair velocity

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/shell.h"
+#include "lib/app.h"
 
 HostDisplay* direct_draw = nullptr;
 HostSurface* primary_surface = nullptr;

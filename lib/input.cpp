@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/shell.h"
+#include "lib/app.h"
 
 HostInput* direct_input = nullptr;
 HostInputDevice* keyboard_device = nullptr;

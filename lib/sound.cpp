@@ -10,7 +10,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/shell.h"
+#include "lib/app.h"
 
 SoundSlot sound_table[SOUND_TABLE_SIZE];
 HostAudioDevice* sound_device = nullptr;

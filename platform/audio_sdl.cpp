@@ -5,7 +5,7 @@
 
 #include <new>
 
-#include "platform/audio_internal.h"
+#include "platform/sdl_internal.h"
 
 struct HostAudioOutput {
     SDL_AudioDeviceID id = 0;
@@ -26,7 +26,7 @@ void OutputCallback(void* userdata, Uint8* stream, int length) {
 
 }  // namespace
 
-HostAudioOutput* HostAudioOutputOpen(HostAudioDevice* device) {
+HostAudioOutput* HostAudioSdlOpen(HostAudioDevice* device) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         return nullptr;
     }
@@ -60,11 +60,11 @@ HostAudioOutput* HostAudioOutputOpen(HostAudioDevice* device) {
     return output;
 }
 
-int HostAudioOutputRate(const HostAudioOutput* output) {
+int HostAudioSdlRate(const HostAudioOutput* output) {
     return output != nullptr ? output->rate : 0;
 }
 
-void HostAudioOutputClose(HostAudioOutput* output) {
+void HostAudioSdlClose(HostAudioOutput* output) {
     if (output == nullptr) {
         return;
     }

@@ -3,12 +3,15 @@
 
 // What a backend supplies to the host: only the work that needs a real device. The host
 // core keeps every object's memory semantics; the backend opens the screen, presents
-// frames, pumps its events into the host and reads the clock.
+// frames, pumps its events into the host, reads the clock and plays the mixed sound.
 
 #include <cstdint>
 #include <string>
 
 #include "platform/host.h"
+
+struct HostAudioDevice;
+struct HostAudioOutput;  // a device's open sound output
 
 struct HostBackendOps {
     const char* name;
@@ -25,10 +28,17 @@ struct HostBackendOps {
     uint32_t (*ticks)();
     void (*sleep)(uint32_t ms);
     void (*show_cursor)(int visible);
+    // Opens the sound output and starts pulling HostAudioMix for device from it; null when
+    // there is none. Null entries: the backend has no sound.
+    HostAudioOutput* (*audio_open)(HostAudioDevice* device);
+    int (*audio_rate)(const HostAudioOutput* output);  // frames per second
+    void (*audio_close)(HostAudioOutput* output);      // no more mixing once it returns
 };
 
 extern const HostBackendOps host_backend_headless;
-extern const HostBackendOps host_backend_sdl;
+
+// The real device this program was linked with (platform/device_*.cpp), or null.
+const HostBackendOps* HostDeviceBackend();
 
 // The backend in use (headless until HostStartup picks another).
 const HostBackendOps* HostBackendCurrent();
@@ -45,11 +55,5 @@ void HeadlessResetFrame();
 
 // The window the host created for the program (null before HostCreateWindow).
 HostWindow* HostMainWindow();
-
-// SDL events for the input devices, defined by the input host (platform/input_sdl.cpp).
-// The argument is an SDL_Event.
-void HostInputSdlEvent(const void* sdl_event);
-int HostInputSdlOpen();  // opens the joystick subsystem; 1 when done
-void HostInputSdlClose();
 
 #endif

@@ -74,6 +74,7 @@ void HeadlessShowCursor(int) {}
 const HostBackendOps host_backend_headless = {
     "headless",      HeadlessOpen, HeadlessClose, HeadlessWindowCreated, HeadlessModeSet,
     HeadlessPresent, HeadlessPump, HeadlessTicks, HeadlessSleep,         HeadlessShowCursor,
+    nullptr,         nullptr,      nullptr,  // no sound output: tests mix on request
 };
 
 void HeadlessSetTicks(uint32_t ticks) {

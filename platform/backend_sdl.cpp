@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/backend.h"
 #include "platform/present.h"
+#include "platform/sdl_internal.h"
 
 namespace {
 
@@ -331,6 +331,21 @@ void SdlShowCursor(int visible) {
 }  // namespace
 
 const HostBackendOps host_backend_sdl = {
-    "sdl",      SdlOpen, SdlClose, SdlWindowCreated, SdlModeSet,
-    SdlPresent, SdlPump, SdlTicks, SdlSleep,         SdlShowCursor,
+    "sdl",
+    SdlOpen,
+    SdlClose,
+    SdlWindowCreated,
+    SdlModeSet,
+    SdlPresent,
+    SdlPump,
+    SdlTicks,
+    SdlSleep,
+    SdlShowCursor,
+    HostAudioSdlOpen,
+    HostAudioSdlRate,
+    HostAudioSdlClose,
 };
+
+const HostBackendOps* HostDeviceBackend() {
+    return &host_backend_sdl;
+}

@@ -4,8 +4,13 @@
 // The host: window, messages, time, display surfaces, palette, clipper and text.
 // The library calls these exactly where a Windows program would call the window
 // manager, DirectDraw and GDI, and gets the same results. Two backends stand
-// behind them: SDL2 for a real window and a headless one, in memory, for tests.
-// The host starts headless; HostStartup switches it to a real device.
+// behind them: the platform's device (SDL2 on Linux) for a real window and a
+// headless one, in memory, for tests. The host starts headless; HostStartup
+// switches it to the device.
+//
+// Under the device, reading the clock (HostTicks) also pumps the window's events every
+// ~16 ms, and while the primary surface is locked it presents it again: busy waits keep
+// the window answering and effects drawn straight onto the screen visible.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,17 +19,19 @@
 // Start-up and backends
 
 constexpr int HOST_BACKEND_HEADLESS = 0;  // no window, no device; the default
-constexpr int HOST_BACKEND_SDL = 1;       // a real window, screen, keyboard, mouse and sound
+constexpr int HOST_BACKEND_DEVICE = 1;    // a real window, screen, keyboard, mouse and sound
+constexpr int HOST_BACKEND_SDL = HOST_BACKEND_DEVICE;  // the device's name on Linux
 
 struct HostOptions {
     int backend;   // HOST_BACKEND_*
-    int windowed;  // SDL: 1 = a normal window at 2x scale, 0 = full-screen desktop
+    int windowed;  // device: 1 = a normal window at 2x scale, 0 = full screen
 };
 
-int HostStartup(const HostOptions* options);  // 1 ready; 0 failed, HostError says why
-void HostShutdown();                          // back to headless, every device closed
-int HostBackend();                            // the HOST_BACKEND_* in use
-const char* HostError();                      // one line on the last start-up failure
+// 1 ready; 0 failed, HostError says why (also when the program was linked without a device).
+int HostStartup(const HostOptions* options);
+void HostShutdown();      // back to headless, every device closed
+int HostBackend();        // the HOST_BACKEND_* in use
+const char* HostError();  // one line on the last start-up failure
 
 // ---------------------------------------------------------------------------
 // Window and messages (the message numbers are the Win32 ones)
@@ -205,14 +212,13 @@ void HostClipperRelease(HostClipper* clipper);
 constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 
-HostDC* HostSurfaceGetDC(HostSurface* surface);  // null while locked or without a font
+HostDC* HostSurfaceGetDC(HostSurface* surface);  // null while locked or while one is out
 void HostSurfaceReleaseDC(HostSurface* surface, HostDC* dc);
 uint32_t HostSetTextColor(HostDC* dc, uint32_t colorref);  // 0x00BBGGRR; returns the old one
 int HostSetBkMode(HostDC* dc, int mode);
-// Draws length bytes of text with its top-left corner at (x, y), glyphs only, in the palette
-// index nearest the text colour, cut to the surface and its clipper.
+// Draws length bytes of Latin-1 text (up to a NUL) with its top-left corner at (x, y), glyphs
+// only, in the palette index nearest the text colour, cut to the surface and its clipper. The
+// font is built in (DejaVu Sans Bold, a 16-pixel line): the same pixels on every backend.
 int HostTextOut(HostDC* dc, int32_t x, int32_t y, const char* text, int32_t length);
-// Null when the font was found; otherwise one line that names the missing package.
-const char* HostFontProblem();
 
 #endif

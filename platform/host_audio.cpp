@@ -11,7 +11,7 @@
 #include <new>
 #include <vector>
 
-#include "platform/audio_internal.h"
+#include "platform/backend.h"
 #include "platform/headless.h"
 #include "platform/host_audio.h"
 
@@ -33,7 +33,7 @@ struct HostAudioDevice {
     uint32_t cooperative_level = 0;  // 0 until set
     std::vector<HostAudioBuffer*> buffers;
     std::vector<int32_t> accumulator;   // 2 x MIX_CHUNK, allocated with the device
-    HostAudioOutput* output = nullptr;  // SDL output, null headless
+    HostAudioOutput* output = nullptr;  // the device's sound output, null headless
 };
 
 struct HostAudioBuffer {
@@ -179,8 +179,9 @@ HostAudioDevice* HostAudioDeviceCreate() {
         delete device;
         return nullptr;
     }
-    if (HostBackend() == HOST_BACKEND_SDL) {
-        device->output = HostAudioOutputOpen(device);
+    const HostBackendOps* backend = HostBackendCurrent();
+    if (backend->audio_open != nullptr) {
+        device->output = backend->audio_open(device);
         if (device->output == nullptr) {
             delete device;
             return nullptr;
@@ -205,7 +206,7 @@ void HostAudioDeviceRelease(HostAudioDevice* device) {
     }
     // Outside the mutex: the callback may be waiting for it.
     if (device->output != nullptr) {
-        HostAudioOutputClose(device->output);
+        HostBackendCurrent()->audio_close(device->output);
         device->output = nullptr;
     }
     std::lock_guard<std::mutex> guard(Audio().mutex);
@@ -216,7 +217,9 @@ void HostAudioDeviceRelease(HostAudioDevice* device) {
 }
 
 int HostAudioDeviceRate(const HostAudioDevice* device) {
-    return device != nullptr && device->output != nullptr ? HostAudioOutputRate(device->output) : 0;
+    return device != nullptr && device->output != nullptr
+               ? HostBackendCurrent()->audio_rate(device->output)
+               : 0;
 }
 
 // ---------------------------------------------------------------------------

@@ -51,17 +51,22 @@ int HostStartup(const HostOptions* options) {
         HostShutdown();
         return 1;
     }
-    if (options->backend != HOST_BACKEND_SDL) {
+    if (options->backend != HOST_BACKEND_DEVICE) {
         core.error = "unknown backend";
+        return 0;
+    }
+    const HostBackendOps* device = HostDeviceBackend();
+    if (device == nullptr) {
+        core.error = "this program was built without a display device (headless only)";
         return 0;
     }
     HostShutdown();
     std::string error;
-    if (!host_backend_sdl.open(options, &error)) {
+    if (!device->open(options, &error)) {
         core.error = error.empty() ? "the display could not be opened" : error;
         return 0;
     }
-    core.backend = &host_backend_sdl;
+    core.backend = device;
     return 1;
 }
 
@@ -74,7 +79,7 @@ void HostShutdown() {
 }
 
 int HostBackend() {
-    return Core().backend == &host_backend_sdl ? HOST_BACKEND_SDL : HOST_BACKEND_HEADLESS;
+    return Core().backend == &host_backend_headless ? HOST_BACKEND_HEADLESS : HOST_BACKEND_DEVICE;
 }
 
 const char* HostError() {

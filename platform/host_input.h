@@ -329,7 +329,8 @@ void HostInputJoystickButton(int joystick, int button, int down);
 void HostInputReset();
 int HostInputLiveObjects();  // root objects and devices not yet released
 
-// The key number of an SDL scancode, 0 for keys without one (defined with the SDL backend).
-int HostInputSdlScancodeToKey(int scancode);
+// The key number of a USB keyboard usage (SDL's scancodes are these), 0 for keys without one.
+constexpr int HOST_USB_USAGE_COUNT = 512;
+int HostInputUsbUsageToKey(int usage);
 
 #endif

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell.h"
+#include "lib/app.h"
 #include "lib/input.h"
 #include "platform/headless.h"
 #include "platform/host_input.h"
@@ -280,7 +280,7 @@ TEST_F(InputTest, AReleasedDeviceReadsNothingAndFails) {
 }
 
 // ---------------------------------------------------------------------------
-// The SDL key table
+// The key table by USB usage (SDL scancodes)
 
 TEST(InputKeyTable, SampleKeysLandOnTheirKeyNumbers) {
     // SDL's numbers (USB usages) and ours, extended keys and the keypad included.
@@ -298,17 +298,17 @@ TEST(InputKeyTable, SampleKeysLandOnTheirKeyNumbers) {
         {70, DIK_SYSRQ},     {71, DIK_SCROLL},    {72, DIK_PAUSE},       {100, DIK_OEM_102},
         {101, DIK_APPS}};
     for (const auto& [scancode, key] : cases) {
-        EXPECT_EQ(HostInputSdlScancodeToKey(scancode), key) << "scancode " << scancode;
+        EXPECT_EQ(HostInputUsbUsageToKey(scancode), key) << "scancode " << scancode;
     }
 }
 
 TEST(InputKeyTable, EveryKeyOfAStandardKeyboardHasANumberAndNothingElse) {
     for (int scancode : {-1, 0, 1, 115 /* F24 */, 511, 512, 100000}) {
-        EXPECT_EQ(HostInputSdlScancodeToKey(scancode), 0) << "scancode " << scancode;
+        EXPECT_EQ(HostInputUsbUsageToKey(scancode), 0) << "scancode " << scancode;
     }
     // A to the keypad's '.', the 102nd key and Menu, then the eight modifiers.
     for (int scancode = 4; scancode <= 231; scancode = scancode == 101 ? 224 : scancode + 1) {
-        EXPECT_NE(HostInputSdlScancodeToKey(scancode), 0) << "scancode " << scancode;
+        EXPECT_NE(HostInputUsbUsageToKey(scancode), 0) << "scancode " << scancode;
     }
 }
 
@@ -322,7 +322,7 @@ TEST(InputKeyTable, NoTwoKeysShareANumberBeyondTheKnownTwins) {
     };
     std::map<int, std::set<int>> by_key;
     for (int scancode = 0; scancode < 512; ++scancode) {
-        const int key = HostInputSdlScancodeToKey(scancode);
+        const int key = HostInputUsbUsageToKey(scancode);
         if (key != 0) {
             by_key[key].insert(scancode);
         }

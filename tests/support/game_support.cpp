@@ -156,10 +156,7 @@ void GameTest::StartIn(const std::string& folder) {
 
     GameResetVariables();
     sound_init_pending = 1;
-    ASSERT_EQ(HostRegisterClass("QENTCLASS", WindowProc), 1);
-    app_window = HostCreateWindow("QENTCLASS", "Qent Game Console", 0, 0, 320, 240);
-    app_instance = &test_instance;
-    ASSERT_NE(app_window, nullptr);
+    ASSERT_NE(ShellCreateWindow(&test_instance, GAME_TITLE), nullptr);
     GameStartup();
     started = true;
 }
