@@ -20,6 +20,6 @@ int HelloFrame() {
 }
 
 int main(int argc, char** argv) {
-    const ShellGame hello = {HelloStartup, HelloFrame, nullptr, "Hello"};
+    const ShellGame hello = {HelloStartup, HelloFrame, DisplayShutdown, "Hello"};
     return ShellMain(argc, argv, &hello);
 }
