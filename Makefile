@@ -1,4 +1,6 @@
-# The front door. `make play` and `make test` work on a fresh Debian 12 machine.
+# The front door. `make play` and `make test` work on a fresh Debian 12 machine; each target
+# installs only the packages its job needs (scripts/install-deps).
+PLAY_BUILD ?= build-play
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
@@ -6,20 +8,49 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 DIR        ?= $(BUILD)/assets
 ARGS       ?=
+PREFIX     ?= /usr/local
+DESTDIR    ?=
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = bitmap palette wave voice
 
-.PHONY: all deps build assets play test test-fast test-asan bench format soak fuzz clean font-atlas
+.PHONY: all deps test-deps build game assets play install test test-fast test-asan bench \
+        format soak fuzz clean font-atlas deb test-deb
 
-all: build
+all: game
 
 deps:
 	@scripts/install-deps
 
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQENT_WERROR=ON
+test-deps:
+	@scripts/install-deps test
 
-build: deps $(BUILD)/CMakeCache.txt
+# ---- Playing and installing: a Release build of the library and the game, no tests.
+game: deps
+	cmake -S . -B $(PLAY_BUILD) -DCMAKE_BUILD_TYPE=Release -DQENT_TESTS=OFF \
+	    -DQENT_EXAMPLES=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(PLAY_BUILD) -j $(JOBS)
+
+play: game
+	cd $(PLAY_BUILD)/assets && ../qent $(ARGS)
+
+# The game under PREFIX/games, its data, desktop entry, icons, man page and metainfo, and
+# the library's archive, headers, pkg-config file and CMake package. DESTDIR is honoured.
+install: game
+	DESTDIR=$(DESTDIR) cmake --install $(PLAY_BUILD)
+
+# dist/qent_<version>_<arch>.deb and dist/libqent-dev_<version>_<arch>.deb, checked.
+deb:
+	@scripts/install-deps deb
+	scripts/make-deb
+
+# The packages installed, played from / and removed; a make install tree checked.
+test-deb:
+	@scripts/install-deps deb
+	tests/packaging/deb.sh
+
+# ---- Developing: tests, examples and warnings as errors.
+build: test-deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQENT_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	@ln -sf $(BUILD)/compile_commands.json compile_commands.json  # for editors and linters
 
@@ -27,19 +58,17 @@ build: deps $(BUILD)/CMakeCache.txt
 assets: build
 	$(BUILD)/make_assets $(DIR)
 
-play: build
-	cd $(BUILD)/assets && ../qent $(ARGS)
-
-# Every test: unit, scenario, style and end-to-end, then again under ASan + UBSan.
+# Every test: unit, scenario, style, consumer and end-to-end, then again under ASan + UBSan.
 test: test-fast test-asan
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-test-asan: deps
+test-asan: test-deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQENT_SANITIZE=ON -DQENT_WERROR=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) -E '^(e2e|style|consumer)\.'
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) \
+	    -E '^(e2e|style|consumer)\.'
 
 bench:
 	@scripts/install-deps bench
@@ -48,7 +77,7 @@ bench:
 	$(BENCH_BUILD)/bench/qent_bench
 
 # 200,000 frames of random play under AddressSanitizer, invariants checked every frame.
-soak: deps
+soak: test-deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQENT_SANITIZE=ON -DQENT_WERROR=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target soak_test make_assets
 	cd $(ASAN_BUILD)/tests && QENT_SOAK_FRAMES=200000 ./soak_test
@@ -57,7 +86,7 @@ soak: deps
 fuzz:
 	@scripts/install-deps fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DQENT_FUZZ=ON -DQENT_TESTS=OFF -DQENT_WERROR=OFF
+	    -DQENT_FUZZ=ON -DQENT_TESTS=OFF -DQENT_GAME=OFF -DQENT_EXAMPLES=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	@for t in $(FUZZ_TARGETS); do \
 	    mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/crashes/$$t; \
@@ -70,10 +99,11 @@ fuzz:
 # Remakes the text glyph table from the font (needs libfreetype-dev, libharfbuzz-dev).
 font-atlas: build
 	cmake --build $(BUILD) --target make_font_atlas
-	$(BUILD)/make_font_atlas /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf platform/font_atlas.cpp
+	$(BUILD)/make_font_atlas /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf \
+	    platform/font_atlas.cpp
 
 format:
 	clang-format -i $$(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(PLAY_BUILD) $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) build-deb dist

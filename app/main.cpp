@@ -1,11 +1,17 @@
-// The program's entry: reads the flags, opens the real screen and hands over to WinMain.
+// The program's entry: reads the flags, finds the asset folder, opens the real screen and
+// hands over to the shell.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "app/shell.h"
 #include "game/game.h"
+#include "game/icon.h"
 #include "platform/host.h"
 #include "qent/version.h"
 
@@ -13,15 +19,26 @@ namespace {
 
 constexpr int EXIT_START_FAILED = 1;
 constexpr int EXIT_BAD_FLAGS = 2;
+constexpr int WINDOW_ICON_SIZE = 64;
+
+#ifndef QENT_DATA_DIR
+#define QENT_DATA_DIR "/usr/local/share/games/qent"
+#endif
+// The installed data folder, and where it lies from the installed binary (PREFIX/games).
+constexpr const char* DATA_DIR = QENT_DATA_DIR;
+constexpr const char* DATA_DIR_FROM_BINARY = "../share/games/qent";
 
 constexpr const char* USAGE =
     "usage: qent [--window] [--assets DIR] [--help] [--version]\n"
     "  --window      play in a 1280x960 window instead of full screen\n"
-    "  --assets DIR  read the nine asset files from DIR instead of the working folder\n"
+    "  --assets DIR  read the nine asset files from DIR\n"
     "  --help        show this text and exit\n"
-    "  --version     show the version and exit\n"
-    "Mouse aims, left button shoots, Enter and Space answer the screens, Escape quits,\n"
-    "Alt+Enter switches between full screen and a window.\n";
+    "  --version     show the version and exit\n";
+
+constexpr const char* CONTROLS =
+    "Controls: the mouse aims, the left button shoots, Enter starts a game (and leaves the\n"
+    "game-over screen), Space starts the next level, Escape quits, Alt+Enter switches between\n"
+    "full screen and a window.\n";
 
 struct AppFlags {
     int windowed;        // --window
@@ -55,6 +72,103 @@ int AppParseFlags(int argc, char** argv, AppFlags* flags) {
     return 1;
 }
 
+struct AssetFolder {
+    std::string path;
+    const char* what;  // how --help and the messages name it
+};
+
+// The folder the running binary lies in; empty when the system does not say.
+std::string ProgramFolder() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : self.parent_path().string();
+}
+
+// Where the nine files are looked for without --assets, in this order.
+std::vector<AssetFolder> AssetFolders() {
+    std::vector<AssetFolder> folders;
+    std::error_code error;
+    const std::filesystem::path here = std::filesystem::current_path(error);
+    folders.push_back({error ? std::string(".") : here.string(), "the working folder"});
+    folders.push_back({DATA_DIR, "the data folder"});
+    const std::string program = ProgramFolder();
+    if (!program.empty()) {
+        // An installed tree moved elsewhere.
+        const std::filesystem::path moved = std::filesystem::path(program) / DATA_DIR_FROM_BINARY;
+        folders.push_back({moved.lexically_normal().string(), "beside the program"});
+    }
+    // The same folder reached twice is looked in once.
+    std::vector<AssetFolder> unique;
+    for (const AssetFolder& folder : folders) {
+        bool seen = false;
+        for (const AssetFolder& kept : unique) {
+            seen = seen || std::filesystem::equivalent(kept.path, folder.path, error) ||
+                   kept.path == folder.path;
+        }
+        if (!seen) {
+            unique.push_back(folder);
+        }
+    }
+    return unique;
+}
+
+// How many of the nine files the folder holds; first_missing names the first absent one.
+int AssetsPresent(const std::string& folder, const char** first_missing) {
+    int present = 0;
+    *first_missing = nullptr;
+    for (const char* name : game_asset_names) {
+        std::error_code error;
+        if (std::filesystem::exists(std::filesystem::path(folder) / name, error)) {
+            present++;
+        } else if (*first_missing == nullptr) {
+            *first_missing = name;
+        }
+    }
+    return present;
+}
+
+void PrintHelp() {
+    std::fputs(USAGE, stdout);
+    std::fputs(CONTROLS, stdout);
+    std::puts("Without --assets the nine files are looked for in:");
+    for (const AssetFolder& folder : AssetFolders()) {
+        std::printf("  %s (%s)\n", folder.path.c_str(), folder.what);
+    }
+}
+
+// The first folder that holds all nine files. Otherwise empty, after one line naming the file
+// missing from the most complete folder and every folder looked in.
+std::string FindAssetFolder() {
+    const std::vector<AssetFolder> folders = AssetFolders();
+    size_t best = 0;
+    int best_present = -1;
+    const char* best_missing = nullptr;
+    for (size_t i = 0; i < folders.size(); i++) {
+        const char* missing = nullptr;
+        const int present = AssetsPresent(folders[i].path, &missing);
+        if (missing == nullptr) {
+            return folders[i].path;
+        }
+        if (present > best_present) {
+            best = i;
+            best_present = present;
+            best_missing = missing;
+        }
+    }
+    std::string others;
+    for (size_t i = 0; i < folders.size(); i++) {
+        if (i != best) {
+            others += (others.empty() ? "" : ", ") + folders[i].path;
+        }
+    }
+    std::fprintf(stderr,
+                 "qent: cannot find \"%s\" in %s (%s; also looked in %s); reinstall the game, "
+                 "or make the files with \"make assets DIR=<folder>\" and run qent with "
+                 "--assets <folder>\n",
+                 best_missing, folders[best].path.c_str(), folders[best].what, others.c_str());
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,7 +177,7 @@ int main(int argc, char** argv) {
         return EXIT_BAD_FLAGS;
     }
     if (flags.show_help) {
-        std::fputs(USAGE, stdout);
+        PrintHelp();
         return 0;
     }
     if (flags.show_version) {
@@ -72,16 +186,23 @@ int main(int argc, char** argv) {
     }
 
     // The files are checked before the screen is touched: a missing one leaves it as it was.
-    const char* folder = flags.assets != nullptr ? flags.assets : ".";
+    const std::string folder = flags.assets != nullptr ? flags.assets : FindAssetFolder();
+    if (folder.empty() && flags.assets == nullptr) {
+        return EXIT_START_FAILED;
+    }
     char problem[1024];
-    if (!GameCheckAssets(folder, problem, sizeof problem)) {
+    if (!GameCheckAssets(folder.c_str(), problem, sizeof problem)) {
         std::fprintf(stderr, "%s\n", problem);
         return EXIT_START_FAILED;
     }
     // The game opens its files by bare name.
-    if (flags.assets != nullptr && chdir(flags.assets) != 0) {
-        std::fprintf(stderr, "qent: cannot enter the asset folder %s\n", flags.assets);
+    if (chdir(folder.c_str()) != 0) {
+        std::fprintf(stderr, "qent: cannot enter the asset folder %s\n", folder.c_str());
         return EXIT_START_FAILED;
+    }
+    const std::vector<uint8_t> icon = GameIconMake(".", WINDOW_ICON_SIZE);
+    if (!icon.empty()) {
+        HostSetIcon(icon.data(), WINDOW_ICON_SIZE, WINDOW_ICON_SIZE);
     }
 
     const ShellGame duck = {GameStartup, GameFrame, GameTeardown, GAME_TITLE};

@@ -311,6 +311,19 @@ void SdlSleep(uint32_t ms) {
     }
 }
 
+void SdlSetIcon(const uint8_t* rgba, int32_t width, int32_t height) {
+    if (sdl.window == nullptr) {
+        return;
+    }
+    // The bytes are R, G, B, A in memory whatever the machine's byte order.
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint8_t*>(rgba), width, height, 32, width * 4, SDL_PIXELFORMAT_RGBA32);
+    if (icon != nullptr) {
+        SDL_SetWindowIcon(sdl.window, icon);
+        SDL_FreeSurface(icon);
+    }
+}
+
 void SdlShowCursor(int visible) {
     sdl.cursor_hidden = visible ? 0 : 1;
     if (visible) {
@@ -344,6 +357,7 @@ const HostBackendOps host_backend_sdl = {
     HostAudioSdlOpen,
     HostAudioSdlRate,
     HostAudioSdlClose,
+    SdlSetIcon,
 };
 
 const HostBackendOps* HostDeviceBackend() {

@@ -47,6 +47,9 @@ int HeadlessSaveFramePng(const char* path);
 // Writes any 8-bit picture through a palette as an RGB PNG file. 1 when written.
 int HostWritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t height,
                  int32_t pitch, const PaletteEntry* palette);
+// Writes width x height RGBA pixels (4 bytes each, rows without padding) as a PNG file with
+// transparency. 1 when written.
+int HostWritePngRgba(const char* path, const uint8_t* rgba, int32_t width, int32_t height);
 
 // ---- Between tests
 // Empties the message queue, forgets windows and classes, resets the clock to 0 with no

@@ -68,6 +68,10 @@ intptr_t HostDefWindowProc(HostWindow* window, uint32_t message, uintptr_t wpara
 void HostValidateWindow(HostWindow* window);  // the BeginPaint/EndPaint pair: no WM_PAINT repeats
 int HostShowCursor(int show);                 // returns the new display count, as ShowCursor
 void HostRequestPaint(HostWindow* window);    // queues one WM_PAINT unless one is pending
+// The program's icon, shown by its window and task bar entry (at once, or when the device
+// opens): RGBA bytes, 4 a pixel, rows top-down without padding, 1..256 each way. The host keeps
+// a copy. 0 for a null picture or a bad size.
+int HostSetIcon(const uint8_t* rgba, int32_t width, int32_t height);
 
 // ---------------------------------------------------------------------------
 // Time

@@ -32,6 +32,9 @@ struct CoreState {
     int quit_code = 0;
     int cursor_count = 0;  // the cursor shows while this is >= 0
     uint32_t refused = 0;
+    std::vector<uint8_t> icon;  // RGBA, icon_width x icon_height
+    int32_t icon_width = 0;
+    int32_t icon_height = 0;
 };
 
 CoreState& Core() {
@@ -67,6 +70,9 @@ int HostStartup(const HostOptions* options) {
         return 0;
     }
     core.backend = device;
+    if (!core.icon.empty() && device->set_icon != nullptr) {
+        device->set_icon(core.icon.data(), core.icon_width, core.icon_height);
+    }
     return 1;
 }
 
@@ -217,6 +223,22 @@ void HostRequestPaint(HostWindow* window) {
     }
 }
 
+int HostSetIcon(const uint8_t* rgba, int32_t width, int32_t height) {
+    constexpr int32_t ICON_LARGEST = 256;
+    if (rgba == nullptr || width < 1 || height < 1 || width > ICON_LARGEST ||
+        height > ICON_LARGEST) {
+        return 0;
+    }
+    CoreState& core = Core();
+    core.icon.assign(rgba, rgba + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    core.icon_width = width;
+    core.icon_height = height;
+    if (core.backend->set_icon != nullptr) {
+        core.backend->set_icon(core.icon.data(), width, height);
+    }
+    return 1;
+}
+
 int HostShowCursor(int show) {
     CoreState& core = Core();
     core.cursor_count += show ? 1 : -1;
@@ -249,6 +271,9 @@ void HeadlessReset() {
     core.cursor_count = 0;
     core.refused = 0;
     core.error.clear();
+    core.icon.clear();
+    core.icon_width = 0;
+    core.icon_height = 0;
     HeadlessResetClock();
     HeadlessResetFrame();
     HostInputReset();

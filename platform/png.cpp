@@ -94,10 +94,42 @@ void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uin
 
 }  // namespace
 
+namespace {
+
+// raw: height rows of a filter byte and the pixels; colour_type 2 is RGB, 6 is RGBA.
+int WritePngFile(const char* path, int32_t width, int32_t height, uint8_t colour_type,
+                 const std::vector<uint8_t>& raw) {
+    std::vector<uint8_t> packed;
+    if (!Deflate(raw, &packed)) {
+        return 0;
+    }
+    std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> header;
+    PutU32(header, static_cast<uint32_t>(width));
+    PutU32(header, static_cast<uint32_t>(height));
+    header.insert(header.end(), {8, colour_type, 0, 0, 0});  // deflate, no filter, no interlace
+    PutChunk(file, "IHDR", header);
+    PutChunk(file, "IDAT", packed);
+    PutChunk(file, "IEND", {});
+
+    FILE* out = std::fopen(path, "wb");
+    if (out == nullptr) {
+        return 0;
+    }
+    const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
+    return (std::fclose(out) == 0 && written) ? 1 : 0;
+}
+
+bool PngSizeFits(int32_t width, int32_t height) {
+    return width >= 1 && height >= 1 && width <= 16384 && height <= 16384;
+}
+
+}  // namespace
+
 int HostWritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t height,
                  int32_t pitch, const PaletteEntry* palette) {
-    if (path == nullptr || pixels == nullptr || palette == nullptr || width < 1 || height < 1 ||
-        width > 16384 || height > 16384 || pitch < width) {
+    if (path == nullptr || pixels == nullptr || palette == nullptr || !PngSizeFits(width, height) ||
+        pitch < width) {
         return 0;
     }
     // Each row: filter byte 0, then RGB.
@@ -114,24 +146,19 @@ int HostWritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t
             row[3 + 3 * x] = color.blue;
         }
     }
-    std::vector<uint8_t> packed;
-    if (!Deflate(raw, &packed)) {
+    return WritePngFile(path, width, height, 2, raw);
+}
+
+int HostWritePngRgba(const char* path, const uint8_t* rgba, int32_t width, int32_t height) {
+    if (path == nullptr || rgba == nullptr || !PngSizeFits(width, height)) {
         return 0;
     }
-
-    std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<uint8_t> header;
-    PutU32(header, static_cast<uint32_t>(width));
-    PutU32(header, static_cast<uint32_t>(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
-    PutChunk(file, "IHDR", header);
-    PutChunk(file, "IDAT", packed);
-    PutChunk(file, "IEND", {});
-
-    FILE* out = std::fopen(path, "wb");
-    if (out == nullptr) {
-        return 0;
+    const size_t pixel_row = static_cast<size_t>(width) * 4;
+    std::vector<uint8_t> raw((1 + pixel_row) * static_cast<size_t>(height));
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* row = raw.data() + (1 + pixel_row) * static_cast<size_t>(y);
+        row[0] = 0;
+        std::copy_n(rgba + pixel_row * static_cast<size_t>(y), pixel_row, row + 1);
     }
-    const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
-    return (std::fclose(out) == 0 && written) ? 1 : 0;
+    return WritePngFile(path, width, height, 6, raw);
 }

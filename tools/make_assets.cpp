@@ -2,6 +2,8 @@
 //
 //   make_assets DIR                       writes the nine files into DIR (made if missing)
 //   make_assets --contact-sheet PNG [DIR] also writes a contact sheet of the seven pictures
+//   make_assets --icons ICONDIR DIR       also writes the game's icon from the pictures in DIR
+//                                         as ICONDIR/<N>x<N>/apps/qent.png (the hicolor layout)
 //
 // The output depends on nothing but this program: the same build writes the same bytes.
 
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "game/icon.h"
 #include "platform/headless.h"
 #include "tools/asset_files.h"
 #include "tools/asset_palette.h"
@@ -147,24 +150,45 @@ int WriteContactSheet(const std::string& path, const std::vector<NamedPicture>& 
     return 1;
 }
 
+// The icon at the sizes desktops ask for, from the sprites just written.
+int WriteIcons(const std::string& icon_dir, const std::string& asset_dir) {
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        const std::vector<uint8_t> icon = GameIconMake(asset_dir.c_str(), size);
+        const std::string name = std::to_string(size) + "x" + std::to_string(size);
+        const std::filesystem::path folder = std::filesystem::path(icon_dir) / name / "apps";
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        const std::string path = (folder / "qent.png").string();
+        if (icon.empty() || error || !HostWritePngRgba(path.c_str(), icon.data(), size, size)) {
+            std::fprintf(stderr, "make_assets: cannot write the icon %s\n", path.c_str());
+            return 0;
+        }
+    }
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string dir;
     std::string sheet_path;
+    std::string icon_dir;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--contact-sheet") == 0 && i + 1 < argc) {
             sheet_path = argv[++i];
+        } else if (std::strcmp(argv[i], "--icons") == 0 && i + 1 < argc) {
+            icon_dir = argv[++i];
         } else if (argv[i][0] != '-' && dir.empty()) {
             dir = argv[i];
         } else {
             dir.clear();
             sheet_path.clear();
+            icon_dir.clear();
             break;
         }
     }
-    if (dir.empty() && sheet_path.empty()) {
-        std::fprintf(stderr, "usage: make_assets [--contact-sheet PNG] [DIR]\n");
+    if ((dir.empty() && sheet_path.empty()) || (!icon_dir.empty() && dir.empty())) {
+        std::fprintf(stderr, "usage: make_assets [--contact-sheet PNG] [--icons ICONDIR] [DIR]\n");
         return 2;
     }
     std::vector<NamedPicture> pictures = MakePictures();
@@ -172,6 +196,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!sheet_path.empty() && !WriteContactSheet(sheet_path, pictures)) {
+        return 1;
+    }
+    if (!icon_dir.empty() && !WriteIcons(icon_dir, dir)) {
         return 1;
     }
     return 0;
