@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "lib/display.h"
+#include "platform/host_file.h"
 
 namespace {
 
@@ -163,7 +164,7 @@ int BitmapFileLoad(BitmapFile* bitmap, const char* filename) {
     if (bitmap == nullptr || filename == nullptr) {
         return 0;
     }
-    FILE* file = std::fopen(filename, "rb");
+    FILE* file = HostFileOpenRead(filename, "rb", nullptr);
     if (file == nullptr) {
         return 0;
     }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "lib/display.h"
+#include "platform/host_file.h"
 
 namespace {
 
@@ -133,7 +134,7 @@ int PaletteLoadFile(const char* filename, PaletteEntry* palette) {
     if (filename == nullptr || palette == nullptr) {
         return 0;
     }
-    FILE* file = std::fopen(filename, "r");
+    FILE* file = HostFileOpenRead(filename, "r", nullptr);
     if (file == nullptr) {
         return 0;
     }

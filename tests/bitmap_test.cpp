@@ -2,6 +2,7 @@
 // and refusal of files it cannot read safely.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -223,6 +224,26 @@ TEST_F(BitmapFileTest, MissingFileChangesNothing) {
     EXPECT_EQ(std::memcmp(&before, &bmp_, sizeof(before)), 0);
     EXPECT_EQ(BitmapFileLoad(&bmp_, nullptr), 0);
     EXPECT_EQ(BitmapFileLoad(nullptr, ScratchPath("no_such.bmp").c_str()), 0);
+}
+
+// A FIFO would wait for a writer and a device may never end: both are refused at once, as is
+// a folder, and the record is left as it was.
+TEST_F(BitmapFileTest, SpecialFilesAreRefusedAtOnce) {
+    const std::string fifo = ScratchPath("fifo.bmp");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
+    const std::string folder = ScratchPath("folder.bmp");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0) << folder;
+    for (const std::string& path : {fifo, std::string("/dev/zero"), folder}) {
+        const ChildResult got = RunInChild(10, [&] {
+            BitmapFile bmp{};
+            const int result = BitmapFileLoad(&bmp, path.c_str());
+            const bool untouched = bmp.pixels == nullptr && bmp.file_header.bfType == 0;
+            BitmapFileUnload(&bmp);
+            return std::to_string(result) + (untouched ? " untouched" : " changed");
+        });
+        EXPECT_TRUE(got.finished) << path << ": BitmapFileLoad did not return within 10 s";
+        EXPECT_EQ(got.output, "0 untouched") << path;
+    }
 }
 
 TEST_F(BitmapFileTest, WrongMagicKeepsPixelsAndStoresTheFileHeader) {

@@ -2,6 +2,7 @@
 // palette text files byte for byte.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -120,6 +121,25 @@ TEST(PaletteFileTest, MissingOrUncreatableFilesFail) {
     EXPECT_EQ(PaletteSaveFile(nullptr, pal.data()), 0);
     EXPECT_EQ(PaletteLoadFile(nullptr, pal.data()), 0);
     EXPECT_EQ(PaletteLoadFile(ScratchPath("missing.pal").c_str(), nullptr), 0);
+}
+
+// A FIFO would wait for a writer: it is refused at once like a device or a folder, and the
+// array keeps its entries.
+TEST(PaletteFileTest, SpecialFilesAreRefusedAtOnce) {
+    const std::string fifo = ScratchPath("fifo.pal");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
+    const std::string folder = ScratchPath("folder.pal");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0) << folder;
+    for (const std::string& path : {fifo, std::string("/dev/zero"), folder}) {
+        const ChildResult got = RunInChild(10, [&] {
+            std::vector<PaletteEntry> pal = Sample(1);
+            const int result = PaletteLoadFile(path.c_str(), pal.data());
+            const bool untouched = ShowEntry(pal[7]) == ShowEntry(Sample(1)[7]);
+            return std::to_string(result) + (untouched ? " untouched" : " changed");
+        });
+        EXPECT_TRUE(got.finished) << path << ": PaletteLoadFile did not return within 10 s";
+        EXPECT_EQ(got.output, "0 untouched") << path;
+    }
 }
 
 // ---- The display palette
