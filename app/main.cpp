@@ -1,6 +1,7 @@
 // The program's entry: reads the flags, opens the real screen and hands over to WinMain.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -82,7 +83,8 @@ int main(int argc, char** argv) {
     }
     // The game opens its files by bare name.
     if (flags.assets != nullptr && chdir(flags.assets) != 0) {
-        std::fprintf(stderr, "qent: cannot enter the asset folder %s\n", flags.assets);
+        std::fprintf(stderr, "qent: cannot enter the asset folder \"%s\" (%s)\n", flags.assets,
+                     std::strerror(errno));
         return EXIT_START_FAILED;
     }
 
