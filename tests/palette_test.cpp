@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -94,7 +95,6 @@ TEST(PaletteFileTest, ReadingStopsAtTheFirstMissingNumber) {
     const Case cases[] = {
         {"1 2 3 4 5 6", {1, 2, 3, 4}, {5, 6, 99, 66}},
         {"1 2 3 4\n5 x 7 8", {1, 2, 3, 4}, {5, 88, 99, 66}},
-        {"1 2 3 4 5 6 - 7", {1, 2, 3, 4}, {5, 6, 99, 66}},
         {"1 2 3 4 5 6.5 7 8", {1, 2, 3, 4}, {5, 6, 99, 66}},
         {"", old, old},
         {"abc 1 2 3 4", old, old},
@@ -109,6 +109,72 @@ TEST(PaletteFileTest, ReadingStopsAtTheFirstMissingNumber) {
         EXPECT_EQ(ShowEntry(got[0]), ShowEntry(c.entry0)) << "\"" << c.text << "\": entry 0";
         EXPECT_EQ(ShowEntry(got[1]), ShowEntry(c.entry1)) << "\"" << c.text << "\": entry 1";
         EXPECT_EQ(ShowEntry(got[2]), ShowEntry(old)) << "\"" << c.text << "\": entry 2";
+    }
+}
+
+// The entries the standard reader gives: one fscanf("%d %d %d %d") per entry, the fields it
+// converted stored as their low 8 bits, the rest of the entry left as it was.
+std::vector<PaletteEntry> ReadWithFscanf(const std::string& path, const PaletteEntry& old) {
+    std::vector<PaletteEntry> pal(256, old);
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) {
+        return {};
+    }
+    for (PaletteEntry& entry : pal) {
+        int v[4] = {};
+        const int got = std::fscanf(file, "%d %d %d %d", &v[0], &v[1], &v[2], &v[3]);
+        uint8_t* fields[4] = {&entry.red, &entry.green, &entry.blue, &entry.flags};
+        for (int k = 0; k < got; k++) {
+            *fields[k] = static_cast<uint8_t>(v[k]);
+        }
+    }
+    std::fclose(file);
+    return pal;
+}
+
+// A lone sign is a failed conversion that uses the sign up: that entry is given up and the
+// next one reads on from there. Anything else that is not a number stops every later entry.
+TEST(PaletteFileTest, ReadsAsTheStandardReaderDoes) {
+    std::string long_file;
+    for (int i = 0; i < 256; i++) {
+        long_file += i == 100 ? "\n1 - 2 3" : "\n" + std::to_string(i) + " 1 2 3";
+    }
+    const std::string texts[] = {
+        "5 6 - 8",
+        "1 2 3 4 5 6 - 7 8 9 10",
+        "- 1 2 3 4 5",
+        "-",
+        "+",
+        "5 -",
+        "7 8 9 10 11 -\n",
+        "--5 1 2 3 4",
+        "+-3 4 5 6 7",
+        "-+3 4",
+        "-x 1 2",
+        "1-2 3 4 5 6",
+        "+ 9 8 7 6 5 4 3",
+        "1 2 3 4 - - - - 5 6 7 8",
+        "\t-\n\n-\r\n9 -\t10",
+        "1 2 3 4\n5 x 7 8",
+        "1 2 3 4 5 6.5 7 8",
+        "0x10 1 2 3",
+        "300 -1 256 +7 -256 -257 0255 +0",
+        "",
+        "abc 1 2 3 4",
+        long_file,
+    };
+    const PaletteEntry old{77, 88, 99, 66};
+    const std::string path = ScratchPath("signs.pal");
+    for (const std::string& text : texts) {
+        ASSERT_TRUE(WriteText(path, text));
+        const std::vector<PaletteEntry> want = ReadWithFscanf(path, old);
+        ASSERT_EQ(want.size(), 256u);
+        std::vector<PaletteEntry> got(256, old);
+        ASSERT_EQ(PaletteLoadFile(path.c_str(), got.data()), 1) << text;
+        for (int i = 0; i < 256; i++) {
+            ASSERT_EQ(ShowEntry(got[i]), ShowEntry(want[i]))
+                << "\"" << text.substr(0, 40) << "\": entry " << i << " differs from fscanf's";
+        }
     }
 }
 
