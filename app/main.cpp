@@ -2,6 +2,7 @@
 // hands over to the shell.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -197,7 +198,8 @@ int main(int argc, char** argv) {
     }
     // The game opens its files by bare name.
     if (chdir(folder.c_str()) != 0) {
-        std::fprintf(stderr, "qent: cannot enter the asset folder %s\n", folder.c_str());
+        std::fprintf(stderr, "qent: cannot enter the asset folder \"%s\" (%s)\n", folder.c_str(),
+                     std::strerror(errno));
         return EXIT_START_FAILED;
     }
     const std::vector<uint8_t> icon = GameIconMake(".", WINDOW_ICON_SIZE);

@@ -1,5 +1,6 @@
 // The check of the nine asset files, made before the screen is touched, so that a missing
 // or broken file stops the program with a clear line instead of a half-drawn game.
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +11,7 @@
 
 #include "game/game.h"
 #include "lib/bitmap.h"
+#include "platform/host_file.h"
 
 const char* const game_asset_names[GAME_ASSET_COUNT] = {
     "TOXICBG.BMP", "death.BMP",    "start.BMP", "Scanning.BMP", "Lockedon.bmp",
@@ -40,19 +42,33 @@ uint32_t ReadU32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+// What stands in the way of using a file: the problem's words, and what to say after the
+// file's name (empty when the problem says it all).
+struct Problem {
+    const char* words;
+    std::string detail;
+};
+
+// The whole open file into bytes, up to WAVE_LARGEST; false with the problem filled in.
+bool ReadWholeFile(FILE* file, std::vector<uint8_t>* bytes, Problem* problem) {
+    errno = 0;
+    bool ok = std::fseek(file, 0, SEEK_END) == 0;
+    const long size = ok ? std::ftell(file) : -1;
+    if (ok && size > WAVE_LARGEST) {
+        problem->words = "cannot use";
+        problem->detail = " (a WAVE file of at most " + std::to_string(WAVE_LARGEST >> 20) +
+                          " MiB is needed; this one has " + std::to_string(size) + " bytes)";
         return false;
     }
-    bool ok = std::fseek(file, 0, SEEK_END) == 0;
-    long size = ok ? std::ftell(file) : -1;
-    ok = ok && size >= 0 && size <= WAVE_LARGEST && std::fseek(file, 0, SEEK_SET) == 0;
+    ok = ok && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
     if (ok) {
         bytes->resize(static_cast<size_t>(size));
         ok = std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
     }
-    std::fclose(file);
+    if (!ok) {
+        problem->words = "cannot read";
+        problem->detail = std::string(" (") + std::strerror(errno != 0 ? errno : EIO) + ")";
+    }
     return ok;
 }
 
@@ -86,13 +102,27 @@ bool WaveFileUsable(const std::vector<uint8_t>& bytes) {
     return false;
 }
 
-bool FileExists(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
+// Opens the file only when it is a regular file that may be read; otherwise null, with the
+// words for why: missing, not readable (and the system's reason), or of the wrong kind.
+FILE* OpenAsset(const std::string& path, Problem* problem) {
+    HostFileRefusal refusal{};
+    FILE* file = HostFileOpenRead(path.c_str(), "rb", &refusal);
+    if (file != nullptr) {
+        return file;
     }
-    std::fclose(file);
-    return true;
+    static const char* const KIND_NAMES[] = {"",         "a folder", "a FIFO",
+                                             "a device", "a socket", "a special file"};
+    if (refusal.kind != HOST_FILE_UNOPENED) {
+        problem->words = "cannot use";
+        problem->detail =
+            std::string(" (a regular file is needed, not ") + KIND_NAMES[refusal.kind] + ")";
+    } else if (refusal.error == ENOENT || refusal.error == ENOTDIR) {
+        problem->words = "cannot find";
+    } else {
+        problem->words = "cannot read";
+        problem->detail = std::string(" (") + std::strerror(refusal.error) + ")";
+    }
+    return nullptr;
 }
 
 // An 8-bit picture at least need's size, read by the game's own loader.
@@ -119,32 +149,41 @@ std::string FolderName(const char* dir) {
 }  // namespace
 
 int GameCheckAssets(const char* dir, char* message, size_t size) {
-    std::string folder = (dir == nullptr || dir[0] == '\0') ? "." : dir;
+    // An empty name is no folder at all; it would only fail later, with nothing to show.
+    if (dir != nullptr && dir[0] == '\0') {
+        if (message != nullptr && size > 0) {
+            std::snprintf(message, size, "qent: the asset folder's name is empty; %s", HOW_TO_MAKE);
+        }
+        return 0;
+    }
+    std::string folder = dir == nullptr ? "." : dir;
     for (int i = 0; i < GAME_ASSET_COUNT; i++) {
         const char* name = game_asset_names[i];
         std::string path = folder + "/" + name;
-        const char* problem = nullptr;
-        char need_text[64] = "";
-        if (!FileExists(path)) {
-            problem = "cannot find";
-        } else if (i < PICTURE_COUNT) {
+        Problem problem{nullptr, ""};
+        FILE* file = OpenAsset(path, &problem);
+        if (file != nullptr && i < PICTURE_COUNT) {
+            std::fclose(file);
             if (!PictureUsable(path, PICTURE_NEEDS[i])) {
-                std::snprintf(need_text, sizeof need_text,
-                              " (an 8-bit .BMP of at least %dx%d is needed)",
-                              PICTURE_NEEDS[i].width, PICTURE_NEEDS[i].height);
-                problem = "cannot use";
+                problem.words = "cannot use";
+                problem.detail = " (an 8-bit .BMP of at least " +
+                                 std::to_string(PICTURE_NEEDS[i].width) + "x" +
+                                 std::to_string(PICTURE_NEEDS[i].height) + " is needed)";
             }
-        } else {
+        } else if (file != nullptr) {
             std::vector<uint8_t> bytes;
-            if (!ReadWholeFile(path, &bytes) || !WaveFileUsable(bytes)) {
-                std::snprintf(need_text, sizeof need_text, " (a PCM WAVE file is needed)");
-                problem = "cannot use";
+            const bool read = ReadWholeFile(file, &bytes, &problem);
+            std::fclose(file);
+            if (read && !WaveFileUsable(bytes)) {
+                problem.words = "cannot use";
+                problem.detail = " (a PCM WAVE file is needed)";
             }
         }
-        if (problem != nullptr) {
+        if (problem.words != nullptr) {
             if (message != nullptr && size > 0) {
-                std::snprintf(message, size, "qent: %s \"%s\" in %s%s; %s", problem, name,
-                              FolderName(folder.c_str()).c_str(), need_text, HOW_TO_MAKE);
+                std::snprintf(message, size, "qent: %s \"%s\" in %s%s; %s", problem.words, name,
+                              FolderName(folder.c_str()).c_str(), problem.detail.c_str(),
+                              HOW_TO_MAKE);
             }
             return 0;
         }

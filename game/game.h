@@ -91,8 +91,9 @@ int AdvanceDeadDuck();           // three animation steps of the dead duck, each
 void PlayIntroFrame(int frame);  // one row of the intro script; frame 0 sleeps 500 ms
 
 // ---- Before start-up
-// 1 when the nine files in dir are there and well-formed. Otherwise 0 with one line in
-// message (no line break) naming the first bad file, the folder and how to make the assets.
+// 1 when the nine files in dir (null: the working folder) are regular files, readable and
+// well-formed. Otherwise 0 with one line in message (no line break) naming the first bad file,
+// what is wrong with it, the folder and how to make the assets; an empty dir is refused too.
 int GameCheckAssets(const char* dir, char* message, size_t size);
 
 #endif

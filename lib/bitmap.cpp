@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "lib/display.h"
+#include "platform/host_file.h"
 
 namespace {
 
@@ -50,7 +51,8 @@ struct PixelLayout {
 };
 
 // Checks everything the loader relies on before anything is allocated or overwritten.
-bool LayoutFromHeaders(const BitmapInfoHeader& info, int64_t file_size, PixelLayout* layout) {
+bool LayoutFromHeaders(const BitmapInfoHeader& info, uint32_t off_bits, int64_t file_size,
+                       PixelLayout* layout) {
     // Smaller (older) information headers lay their fields out differently.
     if (info.biSize < INFO_HEADER_SIZE || FILE_HEADER_SIZE + int64_t{info.biSize} > file_size) {
         return false;
@@ -83,8 +85,8 @@ bool LayoutFromHeaders(const BitmapInfoHeader& info, int64_t file_size, PixelLay
     const int64_t stride = (width * layout->file_bpp + 3) / 4 * 4;
     const int64_t needed = stride * rows;
     const int64_t data_size = info.biSizeImage == 0 ? needed : int64_t{info.biSizeImage};
-    // The pixel data are the last data_size bytes of the file, after the headers and the
-    // colour table the header announces (all 256 entries unless biClrUsed says fewer).
+    // The pixel data are data_size bytes after the headers and the colour table the header
+    // announces (all 256 entries unless biClrUsed says fewer).
     int64_t table_size = 0;
     if (info.biBitCount == 8) {
         table_size =
@@ -98,7 +100,13 @@ bool LayoutFromHeaders(const BitmapInfoHeader& info, int64_t file_size, PixelLay
     layout->rows = static_cast<int32_t>(rows);
     layout->top_down = height < 0;
     layout->stride = stride;
+    // They start at bfOffBits when it points at or past the end of the colour table and
+    // leaves room for them, so bytes after the pixels (a colour profile) are skipped;
+    // otherwise they are the file's last data_size bytes, which also skips a gap before them.
     layout->data_offset = file_size - data_size;
+    if (off_bits >= headers_end && off_bits <= file_size - data_size) {
+        layout->data_offset = off_bits;
+    }
     return true;
 }
 
@@ -163,7 +171,7 @@ int BitmapFileLoad(BitmapFile* bitmap, const char* filename) {
     if (bitmap == nullptr || filename == nullptr) {
         return 0;
     }
-    FILE* file = std::fopen(filename, "rb");
+    FILE* file = HostFileOpenRead(filename, "rb", nullptr);
     if (file == nullptr) {
         return 0;
     }
@@ -205,7 +213,7 @@ int BitmapFileLoad(BitmapFile* bitmap, const char* filename) {
     // A refused file leaves the information header, the palette and the pixels as they
     // were, so the record still describes its previous picture.
     PixelLayout layout;
-    if (!LayoutFromHeaders(info, file_size, &layout)) {
+    if (!LayoutFromHeaders(info, fh.bfOffBits, file_size, &layout)) {
         std::fclose(file);
         return 0;
     }

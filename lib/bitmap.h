@@ -38,9 +38,11 @@ struct BitmapFile {
     uint8_t* pixels;            // rows top-down, no padding; null when nothing is loaded
 };
 
-// Takes uncompressed 8-, 16- and 24-bit files, bottom-up or top-down, up to 16384 pixels
-// each way. A refused file leaves info_header, palette and pixels as they were (file_header
-// holds what was read); running out of memory or a failed read leaves pixels null.
+// Takes uncompressed 8-, 16- and 24-bit regular files, bottom-up or top-down, up to 16384
+// pixels each way. The pixels start at bfOffBits when it points at or past the end of the
+// colour table and biSizeImage bytes fit after it; otherwise they are the file's last bytes.
+// A refused file leaves info_header, palette and pixels as they were (file_header holds what
+// was read); running out of memory or a failed read leaves pixels null.
 int BitmapFileLoad(BitmapFile* bitmap, const char* filename);  // 1 loaded, 0 refused
 int BitmapFileUnload(BitmapFile* bitmap);                      // always 1
 int FlipRows(uint8_t* image, int bytes_per_row, int rows);     // 0 when out of memory

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "lib/display.h"
+#include "platform/host_file.h"
 
 namespace {
 
@@ -18,8 +19,9 @@ bool IndexValid(int index) {
 
 // Reads the next whitespace-separated decimal integer, as "%d" would, and keeps its low
 // 8 bits (300 gives 44, -1 gives 255; longer numbers wrap the same way instead of
-// overflowing). Returns false at the end of the file or at anything that is not a number;
-// the offending character stays unread, so every later read fails too.
+// overflowing). Returns false at the end of the file or at anything that is not a number.
+// As with "%d", a sign not followed by a digit is used up and the character after it stays
+// unread; any other offending character stays unread, so every later read fails at it too.
 bool ReadLowByte(FILE* file, uint8_t* out) {
     int c = std::fgetc(file);
     while (c != EOF && std::isspace(c)) {
@@ -133,19 +135,18 @@ int PaletteLoadFile(const char* filename, PaletteEntry* palette) {
     if (filename == nullptr || palette == nullptr) {
         return 0;
     }
-    FILE* file = std::fopen(filename, "r");
+    FILE* file = HostFileOpenRead(filename, "r", nullptr);
     if (file == nullptr) {
         return 0;
     }
-    // Numbers are stored as they come; the first one missing ends the reading and leaves
-    // the rest of the caller's array as it was.
-    bool reading = true;
-    for (int i = 0; i < PALETTE_SIZE && reading; i++) {
+    // One "%d %d %d %d" per entry: numbers are stored as they come, and a number that is
+    // missing gives up the rest of its entry, which keeps its old bytes. The next entry reads
+    // on from there, which gets past a lone sign and nothing else.
+    for (int i = 0; i < PALETTE_SIZE; i++) {
         uint8_t* fields[4] = {&palette[i].red, &palette[i].green, &palette[i].blue,
                               &palette[i].flags};
         for (uint8_t* field : fields) {
             if (!ReadLowByte(file, field)) {
-                reading = false;
                 break;
             }
         }

@@ -12,6 +12,8 @@ int PaletteSetAll(const PaletteEntry* palette);             // 256 entries
 int PaletteGetAll(PaletteEntry* palette);                   // 256 entries
 int PaletteRotate(int start, int count);                    // 0 when the range leaves 0..255
 int PaletteSaveFile(const char* filename, const PaletteEntry* palette);  // 0: not created
-int PaletteLoadFile(const char* filename, PaletteEntry* palette);        // 0: not opened
+// One "%d %d %d %d" per entry, as fscanf reads it: a number that is missing leaves the rest
+// of its entry as it was. 0 when the file is not a regular file that opens.
+int PaletteLoadFile(const char* filename, PaletteEntry* palette);
 
 #endif

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "lib/app.h"
+#include "platform/host_file.h"
 
 SoundSlot sound_table[SOUND_TABLE_SIZE];
 HostAudioDevice* sound_device = nullptr;
@@ -56,13 +57,14 @@ int FindFreeSlot() {
 }
 
 // Where a load starts: a free slot and a device to put the sound in, and the file open.
-// Null when any is missing; nothing is claimed yet.
+// Null when any is missing; nothing is claimed yet. Only a regular file opens: a FIFO would
+// wait for a writer and a device may never end.
 FILE* OpenForLoad(const char* filename, int* id) {
     *id = FindFreeSlot();
     if (*id < 0 || sound_device == nullptr || filename == nullptr) {
         return nullptr;
     }
-    return std::fopen(filename, "rb");
+    return HostFileOpenRead(filename, "rb", nullptr);
 }
 
 void ClearSlot(int id) {
@@ -93,12 +95,13 @@ uint64_t ChunkEnd(uint64_t offset, uint32_t size) {
 }
 
 // Finds the RIFF "WAVE" chunk, takes its first subchunk as the format, and finds "data"
-// after it inside the RIFF chunk. 0 when the file does not have them.
-int WaveFindChunks(FILE* file, WaveChunks* chunks) {
+// after it inside the RIFF chunk. 0 when the file of file_size bytes does not have them. Both
+// searches end at the end of the file, whatever the size fields say.
+int WaveFindChunks(FILE* file, uint64_t file_size, WaveChunks* chunks) {
     uint8_t header[12];
     uint64_t riff = 0;
     for (;;) {
-        if (ReadAt(file, riff, header, 8) != 8) {
+        if (riff + 8 > file_size || ReadAt(file, riff, header, 8) != 8) {
             return 0;
         }
         if (std::memcmp(header, "RIFF", 4) == 0 && ReadAt(file, riff + 8, header + 8, 4) == 4 &&
@@ -107,7 +110,7 @@ int WaveFindChunks(FILE* file, WaveChunks* chunks) {
         }
         riff = ChunkEnd(riff, Le32(header + 4));
     }
-    const uint64_t riff_end = riff + 8 + Le32(header + 4);
+    const uint64_t riff_end = std::min<uint64_t>(riff + 8 + Le32(header + 4), file_size);
 
     const uint64_t format = riff + 12;
     uint8_t wfmtx[WAVE_FORMAT_BYTES];
@@ -202,11 +205,15 @@ int SoundLoadWave(const char* filename, int control_flags) {
     if (file == nullptr) {
         return -1;
     }
+    off_t end = -1;
+    if (fseeko(file, 0, SEEK_END) == 0) {
+        end = ftello(file);
+    }
     WaveChunks chunks{};
     // A data chunk that runs past the end of the file is refused like a missing one: a few
     // bytes must not make the loader set aside the 256 MB a size field can name.
-    if (!WaveFindChunks(file, &chunks) || fseeko(file, 0, SEEK_END) != 0 ||
-        static_cast<uint64_t>(ftello(file)) < chunks.data_offset + chunks.data_size) {
+    if (end < 0 || !WaveFindChunks(file, static_cast<uint64_t>(end), &chunks) ||
+        static_cast<uint64_t>(end) < chunks.data_offset + chunks.data_size) {
         std::fclose(file);
         return -1;
     }

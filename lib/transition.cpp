@@ -72,18 +72,32 @@ void Fade(int32_t kind) {
     }
 }
 
+// The lines clip to the clipping rectangle, which can be larger than the display: a row or
+// column outside the display (row 1 of a display one row high) is left out here.
+void PaintRow(int32_t y, int32_t width, int32_t height, uint8_t* buffer, int32_t pitch) {
+    if (y >= 0 && y < height) {
+        HLineDraw(0, width - 1, y, 0, buffer, pitch);
+    }
+}
+
+void PaintColumn(int32_t x, int32_t width, int32_t height, uint8_t* buffer, int32_t pitch) {
+    if (x >= 0 && x < width) {
+        VLineDraw(0, height - 1, x, 0, buffer, pitch);
+    }
+}
+
 void PaintRows(int32_t m, int32_t width, int32_t height, uint8_t* buffer, int32_t pitch) {
-    HLineDraw(0, width - 1, height - 1 - m, 0, buffer, pitch);
-    HLineDraw(0, width - 1, m, 0, buffer, pitch);
-    HLineDraw(0, width - 1, height - 2 - m, 0, buffer, pitch);
-    HLineDraw(0, width - 1, m + 1, 0, buffer, pitch);
+    PaintRow(height - 1 - m, width, height, buffer, pitch);
+    PaintRow(m, width, height, buffer, pitch);
+    PaintRow(height - 2 - m, width, height, buffer, pitch);
+    PaintRow(m + 1, width, height, buffer, pitch);
 }
 
 void PaintColumns(int32_t i, int32_t width, int32_t height, uint8_t* buffer, int32_t pitch) {
-    VLineDraw(0, height - 1, width - 1 - i, 0, buffer, pitch);
-    VLineDraw(0, height - 1, i, 0, buffer, pitch);
-    VLineDraw(0, height - 1, width - 2 - i, 0, buffer, pitch);
-    VLineDraw(0, height - 1, i + 1, 0, buffer, pitch);
+    PaintColumn(width - 1 - i, width, height, buffer, pitch);
+    PaintColumn(i, width, height, buffer, pitch);
+    PaintColumn(width - 2 - i, width, height, buffer, pitch);
+    PaintColumn(i + 1, width, height, buffer, pitch);
 }
 
 void Paint(int32_t kind, uint8_t* buffer, int32_t pitch) {

@@ -182,7 +182,8 @@ int HostSurfaceUnlock(HostSurface* surface, void* pixels);  // 0 when it was not
 // Otherwise copy src_rect (null = whole) of src onto dst_rect (null = whole), stretched with
 // nearest-neighbour when the sizes differ; DDBLT_KEYSRC skips source pixels inside the source
 // colour key. A clipper on dst cuts the destination to its list; without one a rectangle
-// that leaves dst is refused. Locked surfaces and source rectangles outside src are refused.
+// that leaves dst is refused. Locked surfaces and source rectangles outside src are refused,
+// and so are copies onto a rectangle more than 2^24 a side; a fill of any size is cut.
 int HostSurfaceBlt(HostSurface* dst, const HostRect* dst_rect, HostSurface* src,
                    const HostRect* src_rect, uint32_t flags, uint32_t fill_color);
 // Swaps the primary's front and back pixels and presents the new front. 0 while either is

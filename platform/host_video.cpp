@@ -283,14 +283,17 @@ int HostSurfaceBlt(HostSurface* dst, const HostRect* dst_rect, HostSurface* src,
         return 0;
     }
     const HostRect d = dst_rect != nullptr ? *dst_rect : Bounds(dst);
-    // Sizes past MAX_BLT_SIDE would overflow the stretch arithmetic; no surface is that big.
-    if (RectEmpty(d) || int64_t{d.right} - d.left > MAX_BLT_SIDE ||
-        int64_t{d.bottom} - d.top > MAX_BLT_SIDE) {
+    if (RectEmpty(d)) {
         return 0;
     }
     const bool fill = (flags & DDBLT_COLORFILL) != 0;
     HostRect s{};
     if (!fill) {
+        // Sizes past MAX_BLT_SIDE would overflow the stretch arithmetic; no surface is that
+        // big. A fill only ever touches the cut rectangle, so it is cut whatever its size.
+        if (int64_t{d.right} - d.left > MAX_BLT_SIDE || int64_t{d.bottom} - d.top > MAX_BLT_SIDE) {
+            return 0;
+        }
         if (src == nullptr || SurfaceBusy(src)) {
             return 0;
         }

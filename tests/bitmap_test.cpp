@@ -2,6 +2,7 @@
 // and refusal of files it cannot read safely.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -203,6 +204,93 @@ TEST_F(BitmapFileTest, SizeImageLargerThanThePictureTakesTheLastBytes) {
     EXPECT_EQ(Pixels(bmp_, 6), layout.rows);
 }
 
+// Where the pixel data are taken from: bfOffBits when it points at or past the end of the
+// colour table and the data fit between it and the end of the file; otherwise the file's last
+// biSizeImage bytes. Bytes after the pixels (a colour profile, stray data) are thus skipped.
+struct OffsetCase {
+    const char* name;
+    int bit_count;
+    uint32_t header_size;
+    int palette_entries;
+    int gap;             // bytes between the colour table and the pixels
+    size_t trailing;     // bytes after the pixels
+    int64_t off_bits;    // bfOffBits as written; -1: where the pixels are
+    bool from_off_bits;  // true: the pixels come from bfOffBits, else from the end
+};
+
+const OffsetCase kOffsets[] = {
+    {"profile_after_v5_8", 8, 124, 256, 0, 200, -1, true},
+    {"profile_after_v5_24", 24, 124, 0, 0, 13, -1, true},
+    {"trailing_16", 16, 40, 0, 0, 7, -1, true},
+    {"trailing_one_byte", 8, 40, 256, 0, 1, -1, true},
+    {"trailing_short_table", 8, 40, 4, 0, 9, -1, true},
+    {"trailing_after_gap", 8, 40, 256, 37, 64, -1, true},
+    {"off_bits_at_table_end_before_gap", 8, 40, 256, 30, 30, 14 + 40 + 1024, true},
+    {"off_bits_at_table_end_before_gap_no_trailing", 8, 40, 256, 37, 0, 14 + 40 + 1024, true},
+    {"off_bits_into_table", 8, 40, 256, 0, 16, 14 + 40 + 1023, false},
+    {"off_bits_into_headers", 8, 124, 256, 0, 16, 20, false},
+    {"off_bits_zero", 24, 40, 0, 0, 16, 0, false},
+    {"off_bits_past_fit", 8, 40, 256, 0, 16, 14 + 40 + 1024 + 17, false},
+    {"off_bits_max", 8, 40, 256, 0, 16, 0xFFFFFFFF, false},
+    {"off_bits_into_headers_no_trailing", 8, 40, 256, 0, 0, 30, false},
+    {"gap_off_bits_into_table_no_trailing", 8, 40, 256, 12, 0, 54, false},
+};
+
+class BitmapOffsetTest : public BitmapFileTest, public ::testing::WithParamInterface<OffsetCase> {};
+
+TEST_P(BitmapOffsetTest, PixelsComeFromBfOffBitsOnlyWhenTheyFitThere) {
+    const OffsetCase& c = GetParam();
+    BmpLayout layout;
+    layout.bit_count = c.bit_count;
+    layout.width = 5;
+    layout.height = 3;
+    layout.header_size = c.header_size;
+    layout.palette_entries = c.palette_entries;
+    layout.gap = c.gap;
+    BmpFillPattern(&layout);
+    const Bytes built = BmpBuild(layout);
+    const size_t pixels_at = PixelOffset(layout);
+    const size_t data_size = built.size() - pixels_at;
+    Bytes file = built;
+    for (size_t i = 0; i < c.trailing; i++) {
+        file.push_back(static_cast<uint8_t>(0xC0 + i % 32));
+    }
+    if (c.off_bits != -1) {
+        BmpPutU32(&file, 10, static_cast<uint32_t>(c.off_bits));
+    }
+    // The data_size bytes the loader should take, put where the pixels are in a file without
+    // trailing bytes, which loads the same by either rule.
+    const uint32_t off_bits =
+        c.off_bits == -1 ? static_cast<uint32_t>(pixels_at) : static_cast<uint32_t>(c.off_bits);
+    const size_t start = c.from_off_bits ? off_bits : file.size() - data_size;
+    ASSERT_LE(start + data_size, file.size());
+    Bytes moved(file.begin(), file.begin() + static_cast<long>(pixels_at));
+    moved.insert(moved.end(), file.begin() + static_cast<long>(start),
+                 file.begin() + static_cast<long>(start + data_size));
+    BmpPutU32(&moved, 10, static_cast<uint32_t>(pixels_at));
+    BitmapFile reference{};
+    ASSERT_EQ(BitmapFileLoad(&reference, WriteBmp("reference.bmp", moved).c_str()), 1);
+    const Bytes want = Pixels(reference, Expected(layout).size());
+    BitmapFileUnload(&reference);
+    if (c.from_off_bits && c.off_bits == -1) {
+        ASSERT_EQ(want, Expected(layout)) << "the reference is the picture as built";
+    }
+
+    ASSERT_EQ(BitmapFileLoad(&bmp_, WriteBmp(std::string(c.name) + ".bmp", file).c_str()), 1);
+    EXPECT_EQ(Pixels(bmp_, want.size()), want)
+        << (c.from_off_bits ? "expected the pixels at bfOffBits" : "expected the last bytes");
+    EXPECT_EQ(bmp_.file_header.bfOffBits,
+              static_cast<uint32_t>(c.off_bits == -1 ? pixels_at : c.off_bits));
+    for (int i = 0; i < c.palette_entries; i += 3) {
+        EXPECT_EQ(ShowEntry(bmp_.palette[i]), Loaded(BmpTestColor(i))) << "entry " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Offsets, BitmapOffsetTest, ::testing::ValuesIn(kOffsets),
+                         [](const ::testing::TestParamInfo<OffsetCase>& param_info) {
+                             return std::string(param_info.param.name);
+                         });
+
 TEST_F(BitmapFileTest, ShortColourTableStillLoads) {
     BmpLayout layout;
     layout.palette_entries = 4;  // the file is shorter than a full table after the header
@@ -223,6 +311,26 @@ TEST_F(BitmapFileTest, MissingFileChangesNothing) {
     EXPECT_EQ(std::memcmp(&before, &bmp_, sizeof(before)), 0);
     EXPECT_EQ(BitmapFileLoad(&bmp_, nullptr), 0);
     EXPECT_EQ(BitmapFileLoad(nullptr, ScratchPath("no_such.bmp").c_str()), 0);
+}
+
+// A FIFO would wait for a writer and a device may never end: both are refused at once, as is
+// a folder, and the record is left as it was.
+TEST_F(BitmapFileTest, SpecialFilesAreRefusedAtOnce) {
+    const std::string fifo = ScratchPath("fifo.bmp");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
+    const std::string folder = ScratchPath("folder.bmp");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0) << folder;
+    for (const std::string& path : {fifo, std::string("/dev/zero"), folder}) {
+        const ChildResult got = RunInChild(10, [&] {
+            BitmapFile bmp{};
+            const int result = BitmapFileLoad(&bmp, path.c_str());
+            const bool untouched = bmp.pixels == nullptr && bmp.file_header.bfType == 0;
+            BitmapFileUnload(&bmp);
+            return std::to_string(result) + (untouched ? " untouched" : " changed");
+        });
+        EXPECT_TRUE(got.finished) << path << ": BitmapFileLoad did not return within 10 s";
+        EXPECT_EQ(got.output, "0 untouched") << path;
+    }
 }
 
 TEST_F(BitmapFileTest, WrongMagicKeepsPixelsAndStoresTheFileHeader) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <random>
 #include <set>
@@ -384,6 +385,37 @@ TEST_F(RectFillTest, TheBackSurfaceClipperCutsTheFill) {
     ASSERT_NE(display_clipper, nullptr);
     EXPECT_EQ(RectFill(630, 470, 700, 500, 8, back_surface), 1);
     EXPECT_EQ(Show(Lit(back_surface)), Show(Box(630, 470, 640, 480)));
+}
+
+// The clipper cuts a fill of any size, out to the int32 limits; only stretched copies need a
+// size limit.
+TEST_F(RectFillTest, TheClipperCutsFillsOfAnySize) {
+    HostRect screen{0, 0, SCREEN_W, SCREEN_H};
+    display_clipper = ClipperAttach(back_surface, 1, &screen);
+    ASSERT_NE(display_clipper, nullptr);
+    constexpr int32_t MIN = INT32_MIN;
+    constexpr int32_t MAX = INT32_MAX;
+    const struct {
+        int32_t left, top, right, bottom;
+        HostRect lit;  // what must be filled, cut to the screen
+    } cases[] = {
+        {MIN, MIN, MAX, MAX, {0, 0, SCREEN_W, SCREEN_H}},
+        {-(1 << 24), 0, 1 << 24, 10, {0, 0, SCREEN_W, 10}},
+        {-(1 << 24) - 1, 0, (1 << 24) + 1, 10, {0, 0, SCREEN_W, 10}},
+        {100, MIN, 101, MAX, {100, 0, 101, SCREEN_H}},
+        {MIN, 470, 5, MAX, {0, 470, 5, SCREEN_H}},
+        {630, 5, MAX, 6, {630, 5, SCREEN_W, 6}},
+        {MIN, MIN, 0, 0, {0, 0, 0, 0}},
+        {SCREEN_W, SCREEN_H, MAX, MAX, {0, 0, 0, 0}},
+        {MAX, MAX, MIN, MIN, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SurfaceFill(back_surface, 0);
+        EXPECT_EQ(RectFill(c.left, c.top, c.right, c.bottom, 8, back_surface), 1);
+        EXPECT_EQ(Show(Lit(back_surface)),
+                  Show(Box(c.lit.left, c.lit.top, c.lit.right, c.lit.bottom)))
+            << "RectFill(" << c.left << ", " << c.top << ", " << c.right << ", " << c.bottom << ")";
+    }
 }
 
 TEST_F(RectFillTest, ALockedOrNullSurfaceStillReturnsOne) {

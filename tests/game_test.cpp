@@ -1,10 +1,16 @@
 // The game played headless with a manual clock and scripted input, grouped by state:
 // start-up and teardown, the intro, title and game over, play, the bonus screen, Escape.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -234,6 +240,117 @@ TEST(GameAssetsTest, CheckNamesTheFirstBadFileAndTheWayToMakeThem) {
         EXPECT_NE(text.find("make assets"), std::string::npos) << text;
         EXPECT_EQ(text.find('\n'), std::string::npos) << text;
     }
+}
+
+// What the check says about folder, run where a blocking open fails the test instead of
+// stopping it: "<result> <message>".
+std::string CheckInChild(const std::string& folder) {
+    const ChildResult got = RunInChild(10, [&] {
+        char message[512] = "unset";
+        const int result = GameCheckAssets(folder.c_str(), message, sizeof message);
+        return std::to_string(result) + " " + message;
+    });
+    return got.finished ? got.output : "no answer within 10 s";
+}
+
+// The words for file in folder: the problem, the file and the folder, the detail, then the
+// way to make the assets.
+std::string Refusal(const std::string& problem, const std::string& file, const std::string& folder,
+                    const std::string& detail) {
+    return "0 qent: " + problem + " \"" + file + "\" in " +
+           std::filesystem::canonical(folder).string() + detail + "; make the nine asset files";
+}
+
+// A special file, a link that leads nowhere or a wave too large: each named for what it is.
+TEST(GameAssetsTest, EachRefusalSaysWhatIsWrong) {
+    ASSERT_FALSE(GameAssetFolder().empty());
+    const auto fifo = [](const std::string& path) { return mkfifo(path.c_str(), 0600) == 0; };
+    const auto folder = [](const std::string& path) { return mkdir(path.c_str(), 0700) == 0; };
+    const auto link_to = [](const std::string& target) {
+        return [target](const std::string& path) {
+            return symlink((target.empty() ? path : target).c_str(), path.c_str()) == 0;
+        };
+    };
+    // A PCM WAVE whose data chunk takes the file past 64 MiB (sparse: nothing is written).
+    const uint32_t data_size = 64u * 1024 * 1024 - 36 + 2;
+    const auto large_wave = [data_size](const std::string& path) {
+        std::vector<uint8_t> head = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W', 'A', 'V',
+                                     'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
+                                     1,   0,   0x11, 0x2B, 0,   0,   0x11, 0x2B, 0,   0,   1,
+                                     0,   8,   0,    'd',  'a', 't', 'a',  0,    0,   0,   0};
+        const uint32_t riff_size = data_size + 36;
+        for (int i = 0; i < 4; i++) {
+            head[4 + i] = static_cast<uint8_t>(riff_size >> (8 * i));
+            head[40 + i] = static_cast<uint8_t>(data_size >> (8 * i));
+        }
+        return WriteFile(path, head) && truncate(path.c_str(), off_t{44} + data_size) == 0;
+    };
+    const std::string regular_needed = " (a regular file is needed, not ";
+    const struct {
+        const char* file;
+        std::function<bool(const std::string&)> make;  // puts the bad thing at the path
+        std::string problem, detail;
+    } cases[] = {
+        {"start.BMP", fifo, "cannot use", regular_needed + "a FIFO)"},
+        {"Rifle.WAV", fifo, "cannot use", regular_needed + "a FIFO)"},
+        {"Duck.bmp", folder, "cannot use", regular_needed + "a folder)"},
+        {"Beep.wav", link_to("/dev/zero"), "cannot use", regular_needed + "a device)"},
+        {"Scanning.BMP", link_to("/dev/null"), "cannot use", regular_needed + "a device)"},
+        {"death.BMP", link_to(""), "cannot read", " (" + std::string(std::strerror(ELOOP)) + ")"},
+        {"deadduck.bmp", link_to("/nowhere/at/all"), "cannot find", ""},
+        {"Rifle.WAV", large_wave, "cannot use",
+         " (a WAVE file of at most 64 MiB is needed; this one has " +
+             std::to_string(44 + uint64_t{data_size}) + " bytes)"},
+    };
+    for (const auto& c : cases) {
+        const std::string copy = GameAssetCopy();
+        ASSERT_FALSE(copy.empty());
+        const std::string path = copy + "/" + c.file;
+        ASSERT_TRUE(std::filesystem::remove(path)) << path;
+        ASSERT_TRUE(c.make(path)) << path;
+        const std::string said = CheckInChild(copy);
+        const std::string want = Refusal(c.problem, c.file, copy, c.detail);
+        EXPECT_EQ(said.substr(0, want.size()), want)
+            << c.file << ": expected \"" << want << "...\", got \"" << said << "\"";
+        EXPECT_EQ(said.find('\n'), std::string::npos) << said;
+    }
+}
+
+// A file that cannot be read for want of permission says so, not that it is missing. Root
+// reads any 0000 file, so then a file even root may not read stands in for it.
+TEST(GameAssetsTest, AnUnreadableFileIsReportedAsUnreadable) {
+    const std::string copy = GameAssetCopy();
+    ASSERT_FALSE(copy.empty());
+    const std::string path = copy + "/TOXICBG.BMP";
+    if (geteuid() != 0) {
+        ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    } else {
+        const char* write_only = "/proc/sys/vm/compact_memory";  // mode 0200, for root too
+        const int fd = open(write_only, O_RDONLY);
+        const int error = fd < 0 ? errno : 0;
+        if (fd >= 0) {
+            close(fd);
+        }
+        if (error != EACCES) {
+            GTEST_SKIP() << "running as root and " << write_only << " does not refuse reading";
+        }
+        ASSERT_TRUE(std::filesystem::remove(path));
+        ASSERT_EQ(symlink(write_only, path.c_str()), 0);
+    }
+    const std::string want = Refusal("cannot read", "TOXICBG.BMP", copy,
+                                     " (" + std::string(std::strerror(EACCES)) + ")");
+    const std::string said = CheckInChild(copy);
+    EXPECT_EQ(said.substr(0, want.size()), want)
+        << "expected \"" << want << "...\", got \"" << said << "\"";
+}
+
+TEST(GameAssetsTest, AnEmptyFolderNameIsRefusedByName) {
+    char message[512] = "unset";
+    EXPECT_EQ(GameCheckAssets("", message, sizeof message), 0);
+    const std::string said = message;
+    EXPECT_EQ(said.rfind("qent: the asset folder's name is empty; make the nine asset files", 0),
+              0u)
+        << said;
 }
 
 // ---------------------------------------------------------------------------

@@ -1,14 +1,22 @@
 // The host core on its headless backend: the message queue, blits against a reference,
-// flips, palettes and object lifetimes.
+// flips, palettes, object lifetimes, and files opened for reading.
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/headless.h"
 #include "platform/host.h"
+#include "platform/host_file.h"
+#include "tests/support/common_support.h"
 
 namespace {
 
@@ -246,6 +254,68 @@ TEST_F(HostTest, PngFilesCarryTheSignatureAndSize) {
     EXPECT_EQ(head[19], 3);  // width, big-endian
     EXPECT_EQ(head[23], 2);  // height
     EXPECT_EQ(HostWritePng(path, pixels, 0, 2, 3, palette), 0);
+}
+
+// Only regular files open, through links too; anything else is named, and nothing waits.
+TEST(HostFileTest, OnlyRegularFilesOpenAndTheRestSayWhatTheyAre) {
+    const std::string regular = ScratchPath("regular.txt");
+    ASSERT_TRUE(WriteText(regular, "12 34"));
+    const std::string fifo = ScratchPath("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = ScratchPath("folder");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    const std::string link = ScratchPath("link");
+    ASSERT_EQ(symlink(regular.c_str(), link.c_str()), 0);
+    const std::string dangling = ScratchPath("dangling");
+    ASSERT_EQ(symlink(ScratchPath("nothing").c_str(), dangling.c_str()), 0);
+    const std::string loop = ScratchPath("loop");
+    ASSERT_EQ(symlink(loop.c_str(), loop.c_str()), 0);
+    const std::string socket_path = ScratchPath("socket");
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socket_path.c_str());
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    const struct {
+        std::string path;
+        std::string want;  // "read <text>" or "kind <kind> error <errno>"
+    } cases[] = {
+        {regular, "read 12 34"},
+        {link, "read 12 34"},
+        {ScratchPath("missing"), "kind 0 error " + std::to_string(ENOENT)},
+        {dangling, "kind 0 error " + std::to_string(ENOENT)},
+        {loop, "kind 0 error " + std::to_string(ELOOP)},
+        {regular + "/below", "kind 0 error " + std::to_string(ENOTDIR)},
+        {folder, "kind " + std::to_string(HOST_FILE_FOLDER) + " error 0"},
+        {fifo, "kind " + std::to_string(HOST_FILE_FIFO) + " error 0"},
+        {"/dev/null", "kind " + std::to_string(HOST_FILE_DEVICE) + " error 0"},
+        {socket_path, "kind " + std::to_string(HOST_FILE_SOCKET) + " error 0"},
+    };
+    for (const auto& c : cases) {
+        for (const char* mode : {"rb", "r"}) {
+            const ChildResult got = RunInChild(10, [&] {
+                HostFileRefusal refusal{-1, -1};
+                FILE* file = HostFileOpenRead(c.path.c_str(), mode, &refusal);
+                if (file == nullptr) {
+                    return "kind " + std::to_string(refusal.kind) + " error " +
+                           std::to_string(refusal.error);
+                }
+                char text[16] = {};
+                const size_t n = std::fread(text, 1, sizeof text - 1, file);
+                std::fclose(file);
+                return "read " + std::string(text, n);
+            });
+            EXPECT_TRUE(got.finished) << c.path << " " << mode << ": no answer within 10 s";
+            EXPECT_EQ(got.output, c.want) << c.path << " " << mode;
+        }
+    }
+    close(listener);
+    HostFileRefusal refusal{};
+    EXPECT_EQ(HostFileOpenRead(nullptr, "rb", &refusal), nullptr);
+    EXPECT_EQ(refusal.error, EINVAL);
+    EXPECT_EQ(HostFileOpenRead(regular.c_str(), nullptr, nullptr), nullptr);
 }
 
 }  // namespace

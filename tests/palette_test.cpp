@@ -2,7 +2,9 @@
 // palette text files byte for byte.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -93,7 +95,6 @@ TEST(PaletteFileTest, ReadingStopsAtTheFirstMissingNumber) {
     const Case cases[] = {
         {"1 2 3 4 5 6", {1, 2, 3, 4}, {5, 6, 99, 66}},
         {"1 2 3 4\n5 x 7 8", {1, 2, 3, 4}, {5, 88, 99, 66}},
-        {"1 2 3 4 5 6 - 7", {1, 2, 3, 4}, {5, 6, 99, 66}},
         {"1 2 3 4 5 6.5 7 8", {1, 2, 3, 4}, {5, 6, 99, 66}},
         {"", old, old},
         {"abc 1 2 3 4", old, old},
@@ -111,6 +112,72 @@ TEST(PaletteFileTest, ReadingStopsAtTheFirstMissingNumber) {
     }
 }
 
+// The entries the standard reader gives: one fscanf("%d %d %d %d") per entry, the fields it
+// converted stored as their low 8 bits, the rest of the entry left as it was.
+std::vector<PaletteEntry> ReadWithFscanf(const std::string& path, const PaletteEntry& old) {
+    std::vector<PaletteEntry> pal(256, old);
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) {
+        return {};
+    }
+    for (PaletteEntry& entry : pal) {
+        int v[4] = {};
+        const int got = std::fscanf(file, "%d %d %d %d", &v[0], &v[1], &v[2], &v[3]);
+        uint8_t* fields[4] = {&entry.red, &entry.green, &entry.blue, &entry.flags};
+        for (int k = 0; k < got; k++) {
+            *fields[k] = static_cast<uint8_t>(v[k]);
+        }
+    }
+    std::fclose(file);
+    return pal;
+}
+
+// A lone sign is a failed conversion that uses the sign up: that entry is given up and the
+// next one reads on from there. Anything else that is not a number stops every later entry.
+TEST(PaletteFileTest, ReadsAsTheStandardReaderDoes) {
+    std::string long_file;
+    for (int i = 0; i < 256; i++) {
+        long_file += i == 100 ? "\n1 - 2 3" : "\n" + std::to_string(i) + " 1 2 3";
+    }
+    const std::string texts[] = {
+        "5 6 - 8",
+        "1 2 3 4 5 6 - 7 8 9 10",
+        "- 1 2 3 4 5",
+        "-",
+        "+",
+        "5 -",
+        "7 8 9 10 11 -\n",
+        "--5 1 2 3 4",
+        "+-3 4 5 6 7",
+        "-+3 4",
+        "-x 1 2",
+        "1-2 3 4 5 6",
+        "+ 9 8 7 6 5 4 3",
+        "1 2 3 4 - - - - 5 6 7 8",
+        "\t-\n\n-\r\n9 -\t10",
+        "1 2 3 4\n5 x 7 8",
+        "1 2 3 4 5 6.5 7 8",
+        "0x10 1 2 3",
+        "300 -1 256 +7 -256 -257 0255 +0",
+        "",
+        "abc 1 2 3 4",
+        long_file,
+    };
+    const PaletteEntry old{77, 88, 99, 66};
+    const std::string path = ScratchPath("signs.pal");
+    for (const std::string& text : texts) {
+        ASSERT_TRUE(WriteText(path, text));
+        const std::vector<PaletteEntry> want = ReadWithFscanf(path, old);
+        ASSERT_EQ(want.size(), 256u);
+        std::vector<PaletteEntry> got(256, old);
+        ASSERT_EQ(PaletteLoadFile(path.c_str(), got.data()), 1) << text;
+        for (int i = 0; i < 256; i++) {
+            ASSERT_EQ(ShowEntry(got[i]), ShowEntry(want[i]))
+                << "\"" << text.substr(0, 40) << "\": entry " << i << " differs from fscanf's";
+        }
+    }
+}
+
 TEST(PaletteFileTest, MissingOrUncreatableFilesFail) {
     std::vector<PaletteEntry> pal = Sample(1);
     const std::vector<PaletteEntry> before = pal;
@@ -120,6 +187,25 @@ TEST(PaletteFileTest, MissingOrUncreatableFilesFail) {
     EXPECT_EQ(PaletteSaveFile(nullptr, pal.data()), 0);
     EXPECT_EQ(PaletteLoadFile(nullptr, pal.data()), 0);
     EXPECT_EQ(PaletteLoadFile(ScratchPath("missing.pal").c_str(), nullptr), 0);
+}
+
+// A FIFO would wait for a writer: it is refused at once like a device or a folder, and the
+// array keeps its entries.
+TEST(PaletteFileTest, SpecialFilesAreRefusedAtOnce) {
+    const std::string fifo = ScratchPath("fifo.pal");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
+    const std::string folder = ScratchPath("folder.pal");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0) << folder;
+    for (const std::string& path : {fifo, std::string("/dev/zero"), folder}) {
+        const ChildResult got = RunInChild(10, [&] {
+            std::vector<PaletteEntry> pal = Sample(1);
+            const int result = PaletteLoadFile(path.c_str(), pal.data());
+            const bool untouched = ShowEntry(pal[7]) == ShowEntry(Sample(1)[7]);
+            return std::to_string(result) + (untouched ? " untouched" : " changed");
+        });
+        EXPECT_TRUE(got.finished) << path << ": PaletteLoadFile did not return within 10 s";
+        EXPECT_EQ(got.output, "0 untouched") << path;
+    }
 }
 
 // ---- The display palette

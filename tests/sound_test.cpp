@@ -1,6 +1,7 @@
 // The sound table, its WAVE and voice loaders, playback control and the mixer, headless.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -323,6 +324,27 @@ TEST_F(SoundTest, MalformedWaveFilesAreRefusedAndClaimNothing) {
     EXPECT_EQ(SoundLoadWave(ScratchPath("").c_str(), 0xE0), -1) << "a directory";
     EXPECT_EQ(SoundLoadWave(nullptr, 0xE0), -1);
     EXPECT_EQ(LoadWave(wave), 0) << "the first slot is still free";
+}
+
+// A FIFO would wait for a writer and /dev/zero never ends: both loaders refuse them and a
+// folder at once, and claim nothing.
+TEST_F(SoundTest, SpecialFilesAreRefusedAtOnce) {
+    const std::string fifo = ScratchPath("fifo.wav");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
+    const std::string folder = ScratchPath("folder.wav");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0) << folder;
+    for (const std::string& path : {fifo, std::string("/dev/zero"), folder}) {
+        for (const bool voice : {false, true}) {
+            const char* loader = voice ? "SoundLoadVoice" : "SoundLoadWave";
+            const ChildResult got = RunInChild(10, [&] {
+                const int id =
+                    voice ? SoundLoadVoice(path.c_str()) : SoundLoadWave(path.c_str(), 0xE0);
+                return std::to_string(id) + " state " + std::to_string(sound_table[0].state);
+            });
+            EXPECT_TRUE(got.finished) << loader << "(" << path << ") did not return within 10 s";
+            EXPECT_EQ(got.output, "-1 state 0") << loader << "(" << path << ")";
+        }
+    }
 }
 
 TEST_F(SoundTest, ALoadThatFailsAfterItsClaimKeepsTheSlotFromTheNextLoad) {

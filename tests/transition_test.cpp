@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lib/clock.h"
@@ -274,6 +276,48 @@ TEST_F(TransitionTest, UnknownKindsChangeNothing) {
         EXPECT_EQ(HeadlessTickReads(), reads) << "kind " << kind;
         for (int i = 0; i < 256; i++) {
             ASSERT_EQ(ShowEntry(palette_shadow[i]), ShowEntry(start[i])) << "kind " << kind;
+        }
+    }
+}
+
+// Every kind at the smallest display sizes paints inside the display only: guard bytes on
+// both sides of a buffer of exactly width x height stay as they were. Where a closing kind
+// takes a step at all (two or more columns, or rows for the closing rows), every pixel ends
+// painted.
+TEST_F(TransitionTest, EveryKindStaysInsideTheSmallestDisplays) {
+    HeadlessSetTickHook(nullptr);
+    constexpr size_t GUARD = 4096;
+    constexpr uint8_t MARK = 0xEE;
+    std::vector<std::pair<int32_t, int32_t>> sizes;
+    for (int32_t width : {1, 2, 3, 4, 640}) {
+        for (int32_t height : {1, 2, 3, 4, 480}) {
+            sizes.emplace_back(width, height);
+        }
+    }
+    for (const auto& [width, height] : sizes) {
+        DisplayShutdown();
+        ASSERT_EQ(DisplayInit(width, height, 8), 1) << width << "x" << height;
+        const size_t area = static_cast<size_t>(width) * static_cast<size_t>(height);
+        for (int32_t kind = 0; kind <= 8; kind++) {
+            std::vector<uint8_t> bytes(GUARD + area + GUARD, MARK);
+            std::fill(bytes.begin() + GUARD, bytes.begin() + GUARD + area, PAINT);
+            TransitionPlay(kind, bytes.data() + GUARD, width);
+            const std::string where = "kind " + std::to_string(kind) + " at " +
+                                      std::to_string(width) + "x" + std::to_string(height);
+            const size_t before =
+                static_cast<size_t>(std::count(bytes.begin(), bytes.begin() + GUARD, MARK));
+            const size_t after =
+                static_cast<size_t>(std::count(bytes.end() - GUARD, bytes.end(), MARK));
+            EXPECT_EQ(before, GUARD) << where << ": bytes before the buffer written";
+            EXPECT_EQ(after, GUARD) << where << ": bytes after the buffer written";
+            const bool closes = (kind == TRANSITION_CLOSE_COLUMNS && width >= 2) ||
+                                (kind == TRANSITION_CLOSE_ROWS && height >= 2) ||
+                                (kind == TRANSITION_CLOSE_BOX && width >= 2);
+            if (closes) {
+                const size_t zeros = static_cast<size_t>(
+                    std::count(bytes.begin() + GUARD, bytes.begin() + GUARD + area, 0));
+                EXPECT_EQ(zeros, area) << where << ": pixels left unpainted";
+            }
         }
     }
 }

@@ -65,6 +65,26 @@ esac
 [ -z "$(xdotool search --name "Qent Game Console" 2>/dev/null)" ] ||
     e2e_fail "a window was opened although the assets were missing"
 
+# ---- A FIFO in an asset's place and an empty --assets are refused at once, by name
+mkdir "$E2E_WORK/fifo"
+cp "$E2E_ASSETS"/* "$E2E_WORK/fifo/"
+rm "$E2E_WORK/fifo/Duck.bmp"
+mkfifo "$E2E_WORK/fifo/Duck.bmp"
+refusal=$(SDL_AUDIODRIVER=dummy timeout 20 "$E2E_QENT" --assets "$E2E_WORK/fifo" 2>&1)
+status=$?
+[ "$status" = 1 ] || e2e_fail "with a FIFO for Duck.bmp qent ended with $status, expected 1"
+case "$refusal" in
+*'"Duck.bmp"'*"not a FIFO"*) echo "ok: FIFO asset -> status 1: $refusal" ;;
+*) e2e_fail "with a FIFO for Duck.bmp qent said: $refusal" ;;
+esac
+refusal=$(SDL_AUDIODRIVER=dummy timeout 20 "$E2E_QENT" --assets '' 2>&1)
+status=$?
+[ "$status" = 1 ] || e2e_fail "with --assets '' qent ended with $status, expected 1"
+case "$refusal" in
+*"asset folder's name is empty"*) echo "ok: --assets '' -> status 1: $refusal" ;;
+*) e2e_fail "with --assets '' qent said: $refusal" ;;
+esac
+
 e2e_start_qent
 game_pid=$E2E_QENT_PID
 

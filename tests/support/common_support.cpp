@@ -2,8 +2,12 @@
 
 #include "tests/support/common_support.h"
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,6 +61,64 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 std::string ReadText(const std::string& path) {
     const std::vector<uint8_t> bytes = ReadFile(path);
     return std::string(bytes.begin(), bytes.end());
+}
+
+ChildResult RunInChild(double seconds, const std::function<std::string()>& body) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return {false, "no pipe"};
+    }
+    const pid_t child = fork();
+    if (child < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return {false, "no fork"};
+    }
+    if (child == 0) {
+        close(fds[0]);
+        const std::string out = body();
+        size_t done = 0;
+        while (done < out.size()) {
+            const ssize_t n = write(fds[1], out.data() + done, out.size() - done);
+            if (n <= 0) {
+                break;
+            }
+            done += static_cast<size_t>(n);
+        }
+        _exit(0);  // no exit handlers: the parent's scratch folder and leak check are its own
+    }
+    close(fds[1]);
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(seconds));
+    ChildResult result{false, ""};
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0) {
+            break;
+        }
+        pollfd pfd{fds[0], POLLIN, 0};
+        if (poll(&pfd, 1, static_cast<int>(left)) <= 0) {
+            continue;
+        }
+        char chunk[4096];
+        const ssize_t n = read(fds[0], chunk, sizeof chunk);
+        if (n <= 0) {
+            result.finished = true;  // the child closed its end: the body has returned
+            break;
+        }
+        result.output.append(chunk, static_cast<size_t>(n));
+    }
+    close(fds[0]);
+    if (!result.finished) {
+        kill(child, SIGKILL);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    result.finished = result.finished && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return result;
 }
 
 std::vector<uint8_t> SurfaceBytes(HostSurface* surface) {

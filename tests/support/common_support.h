@@ -5,6 +5,7 @@
 // reads and writes, the bytes of a surface, and palette entries as text for messages.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,15 @@ bool WriteText(const std::string& path, const std::string& text);
 // The whole file; empty when it cannot be read.
 std::vector<uint8_t> ReadFile(const std::string& path);
 std::string ReadText(const std::string& path);
+
+// Runs body in a child process and gives back the text it returns. A body still running after
+// seconds is killed and finished stays false, so a call that hangs fails its test instead of
+// stopping the whole run. The body must not use the test macros: its failures would be lost.
+struct ChildResult {
+    bool finished;       // the body returned in time
+    std::string output;  // what it returned
+};
+ChildResult RunInChild(double seconds, const std::function<std::string()>& body);
 
 // Every row of a surface, width bytes each, read through a lock; empty when it will not lock.
 std::vector<uint8_t> SurfaceBytes(HostSurface* surface);
