@@ -263,6 +263,45 @@ QENT_AVX512_VBMI_TARGET void ConvertRowAvx512Bytes(const uint8_t* in, uint32_t* 
 
 #endif  // QENT_PRESENT_X86
 
+// Every pixel of a converted row twice across, into two rows at once.
+typedef void (*ExpandTwiceFn)(const uint32_t* row, int32_t width, uint32_t* out0, uint32_t* out1);
+
+void ExpandTwiceScalar(const uint32_t* row, int32_t width, uint32_t* out0, uint32_t* out1) {
+    for (int32_t x = 0; x < width; x++) {
+        const uint64_t twice = uint64_t{row[x]} * 0x100000001ull;
+        std::memcpy(out0 + 2 * x, &twice, sizeof twice);
+        std::memcpy(out1 + 2 * x, &twice, sizeof twice);
+    }
+}
+
+#if defined(QENT_PRESENT_X86)
+__attribute__((target("avx2"))) void ExpandTwiceAvx2(const uint32_t* row, int32_t width,
+                                                     uint32_t* out0, uint32_t* out1) {
+    const __m256i low = _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3);
+    const __m256i high = _mm256_setr_epi32(4, 4, 5, 5, 6, 6, 7, 7);
+    int32_t x = 0;
+    for (; x + 8 <= width; x += 8) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + x));
+        const __m256i a = _mm256_permutevar8x32_epi32(v, low);
+        const __m256i b = _mm256_permutevar8x32_epi32(v, high);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out0 + 2 * x), a);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out0 + 2 * x + 8), b);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out1 + 2 * x), a);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out1 + 2 * x + 8), b);
+    }
+    ExpandTwiceScalar(row + x, width - x, out0 + 2 * x, out1 + 2 * x);
+}
+#endif
+
+ExpandTwiceFn ChooseExpandTwice() {
+#if defined(QENT_PRESENT_X86)
+    if (__builtin_cpu_supports("avx2")) {
+        return ExpandTwiceAvx2;
+    }
+#endif
+    return ExpandTwiceScalar;
+}
+
 struct PathInfo {
     const char* name;
     ConvertRowFn row;
@@ -409,6 +448,7 @@ void HostConvertFrameScaled(const uint8_t* src, int32_t src_pitch, int32_t width
     BuildTables(palette, &tables);
     const ConvertRowFn convert_row = PATHS[HostConvertPathChosen()].row;
     std::vector<uint32_t> row(static_cast<size_t>(width));
+    const ExpandTwiceFn expand_twice = ChooseExpandTwice();
     const size_t out_bytes = sizeof(uint32_t) * static_cast<size_t>(width) * scale;
     for (int32_t y = 0; y < height; y++) {
         convert_row(src + static_cast<ptrdiff_t>(y) * src_pitch, row.data(), width, tables);
@@ -416,14 +456,13 @@ void HostConvertFrameScaled(const uint8_t* src, int32_t src_pitch, int32_t width
             reinterpret_cast<uint8_t*>(dst) + static_cast<ptrdiff_t>(y) * scale * dst_pitch;
         auto* out = reinterpret_cast<uint32_t*>(first);
         if (scale == 2) {
-            for (int32_t x = 0; x < width; x++) {
-                const uint64_t twice = uint64_t{row[x]} * 0x100000001ull;
-                std::memcpy(out + 2 * x, &twice, sizeof twice);
-            }
-        } else {
-            for (int32_t x = 0; x < width; x++) {
-                std::fill_n(out + static_cast<ptrdiff_t>(x) * scale, scale, row[x]);
-            }
+            // Both rows of the block written from registers: no second pass over memory.
+            expand_twice(row.data(), width, out,
+                         reinterpret_cast<uint32_t*>(first + static_cast<ptrdiff_t>(dst_pitch)));
+            continue;
+        }
+        for (int32_t x = 0; x < width; x++) {
+            std::fill_n(out + static_cast<ptrdiff_t>(x) * scale, scale, row[x]);
         }
         // The other rows of the block repeat the first, still in the cache.
         for (int32_t k = 1; k < scale; k++) {
