@@ -2,11 +2,14 @@
 // median beside each peer's median from the same run.
 //
 // Benchmarks are named BM_<Operation>/<who>[/...]: <who> is "qent" for our routine and the
-// peer's name otherwise (memcpy, sdl2, allegro4, ...). The table compares CPU-time medians;
-// the ratio is ours over the fastest peer: at or below 1.0 we are at least as fast.
+// peer's name otherwise (memcpy, sdl2, allegro4, ...). The table compares CPU-time medians,
+// or wall-time medians for benchmarks that use real time (work done outside our process,
+// such as a display server's, is not in our CPU time); the ratios are ours over each peer,
+// fastest peer first: at or below 1.0 we are at least as fast.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -18,6 +21,7 @@ namespace {
 struct Median {
     std::string who;
     double ns;
+    bool wall;  // real time rather than CPU time
 };
 
 // Operation -> the medians reported for it, in the order they ran.
@@ -33,13 +37,15 @@ public:
                 (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")) {
                 continue;
             }
-            const std::string name = run.run_name.str();
+            const std::string name = run.run_name.function_name;
             const size_t slash = name.find('/');
             const std::string operation = name.substr(0, slash);
             const std::string who = slash == std::string::npos ? "?" : name.substr(slash + 1);
             // CPU time: on a shared machine it stays steady where wall-clock time swings.
-            const double ns =
-                run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e9;
+            const bool wall = !run.run_name.time_type.empty();
+            const double per_iteration =
+                wall ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
+            const double ns = per_iteration / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e9;
             if (medians.find(operation) == medians.end()) {
                 operation_order.push_back(operation);
             }
@@ -53,7 +59,7 @@ public:
                 }
             }
             if (!replaced) {
-                list.push_back(Median{who, ns});
+                list.push_back(Median{who, ns, wall});
             }
         }
     }
@@ -71,32 +77,42 @@ std::string Format(double ns) {
     return text;
 }
 
+std::string Figure(const Median& m) {
+    return m.who + " " + Format(m.ns) + (m.wall ? " wall" : "");
+}
+
 void PrintTable() {
-    std::printf("\n%-34s %-28s %-44s %s\n", "operation", "ours (CPU median)", "peers (CPU median)",
-                "ours / fastest peer");
+    std::printf("\n%-30s %-30s %-58s %s\n", "operation", "ours (median)", "peers (median)",
+                "ours / each peer, fastest first");
     for (const std::string& operation : operation_order) {
         const auto& list = medians[operation];
         std::string ours = "-";
-        std::string peers;
         double ours_ns = -1;
-        double fastest = -1;
+        std::vector<Median> peers;
         for (const Median& m : list) {
             if (m.who.rfind("qent", 0) == 0) {
-                ours = m.who + " " + Format(m.ns);
+                ours = Figure(m);
                 ours_ns = m.ns;
             } else {
-                peers += (peers.empty() ? "" : ", ") + m.who + " " + Format(m.ns);
-                if (fastest < 0 || m.ns < fastest) {
-                    fastest = m.ns;
-                }
+                peers.push_back(m);
             }
         }
-        char ratio[32] = "-";
-        if (ours_ns >= 0 && fastest > 0) {
-            std::snprintf(ratio, sizeof(ratio), "%.2f", ours_ns / fastest);
+        std::sort(peers.begin(), peers.end(),
+                  [](const Median& a, const Median& b) { return a.ns < b.ns; });
+        std::string peer_text;
+        std::string ratios;
+        for (const Median& m : peers) {
+            peer_text += (peer_text.empty() ? "" : ", ") + Figure(m);
+            if (ours_ns >= 0 && m.ns > 0) {
+                char ratio[64];
+                std::snprintf(ratio, sizeof(ratio), "%s%s %.2f", ratios.empty() ? "" : ", ",
+                              m.who.c_str(), ours_ns / m.ns);
+                ratios += ratio;
+            }
         }
-        std::printf("%-34s %-28s %-44s %s\n", operation.c_str(), ours.c_str(),
-                    peers.empty() ? "-" : peers.c_str(), ratio);
+        std::printf("%-30s %-30s %-58s %s\n", operation.c_str(), ours.c_str(),
+                    peer_text.empty() ? "-" : peer_text.c_str(),
+                    ratios.empty() ? "-" : ratios.c_str());
     }
 }
 

@@ -2,6 +2,12 @@
 // into 16-bit stereo. The game thread changes buffers while SDL's callback mixes them, so
 // one mutex guards every buffer and device field; sample bytes written under a buffer lock
 // are not mixed until the unlock.
+//
+// Nothing jumps: a buffer that is stopped, or moved while it plays, hands what it was playing
+// to a tail that fades to silence over HOST_AUDIO_RAMP_MS, and a buffer that starts away from
+// silence fades in over the same time (one that starts at silence needs no fade, so a
+// gunshot keeps its crack). The buffer itself reports stopped at once. A sum beyond the
+// 16-bit range is bent smoothly towards full scale instead of being cut flat.
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +26,12 @@ namespace {
 constexpr uint32_t DESC_SIZE = 36;
 constexpr int MIX_CHUNK = 1024;  // frames mixed per pass into the device's accumulator
 constexpr int32_t UNITY_GAIN = 1 << 15;
+constexpr int32_t UNITY_LEVEL = 1 << 15;  // a fade's full level
+// A start this close to silence (two steps of an 8-bit sample) does not fade in.
+constexpr int32_t QUIET_START = 512;
+// The limiter: sums within the knee pass unchanged; above it they bend towards full scale.
+constexpr int32_t LIMIT_KNEE = 24576;
+constexpr int32_t LIMIT_FULL = 32767;
 
 // Sample bytes, shared by a buffer and its duplicates.
 struct Samples {
@@ -50,6 +62,14 @@ struct HostAudioBuffer {
     uint64_t position = 0;  // in samples, 32.32 fixed point
     int playing = 0;
     int looping = 0;
+    int heard = 0;     // frames were mixed since the last start: a stop has something to fade
+    int fade_in = -1;  // frames of the fade-in mixed so far; -1: at full level
+    int32_t level = UNITY_LEVEL;  // the fade-in's level at the last frame mixed
+    // What was playing when the buffer was stopped or moved, fading out.
+    uint64_t tail_position = 0;
+    int tail_looping = 0;
+    int tail_done = -1;                // frames of the fade mixed so far; -1: no tail
+    int32_t tail_level = UNITY_LEVEL;  // the level the sound had when its tail began
     int locked = 0;
     void* lock_ptr1 = nullptr;  // what the outstanding lock gave
     void* lock_ptr2 = nullptr;
@@ -126,38 +146,135 @@ void DeleteBuffer(HostAudioBuffer* buffer) {
     --Audio().live_buffers;
 }
 
-// Adds frames of one playing buffer into acc (stereo pairs), resampled from its frequency
-// to rate by linear interpolation. A one-shot buffer stops after its last sample.
-void MixBuffer(HostAudioBuffer* buffer, int32_t* acc, int frames, int rate) {
+int RampFrames(int rate) {
+    return std::max(1, static_cast<int>(int64_t{rate} * HOST_AUDIO_RAMP_MS / 1000));
+}
+
+// The 16-bit value at a play position, as the mixer's first frame there would give it.
+int32_t ValueAt(const HostAudioBuffer* buffer, uint64_t position) {
+    const uint64_t index = position >> 32;
+    return index < buffer->size ? (buffer->samples->bytes[index] - 128) * 256 : 0;
+}
+
+// The sound that is heard now goes on as a tail, fading out. Nothing is left when nothing
+// was mixed since the start. A tail still fading is replaced.
+void StartTail(HostAudioBuffer* buffer) {
+    if (!buffer->playing || !buffer->heard) {
+        return;
+    }
+    buffer->tail_position = buffer->position;
+    buffer->tail_looping = buffer->looping;
+    buffer->tail_done = 0;
+    buffer->tail_level = buffer->fade_in >= 0 ? buffer->level : UNITY_LEVEL;
+}
+
+// A start from position fades in unless it is at silence already.
+void PrepareStart(HostAudioBuffer* buffer) {
+    buffer->heard = 0;
+    buffer->fade_in = std::abs(ValueAt(buffer, buffer->position)) > QUIET_START ? 0 : -1;
+    buffer->level = buffer->fade_in >= 0 ? 0 : UNITY_LEVEL;
+}
+
+// Adds frames of one playback of buffer's samples, from *position, into acc (stereo pairs),
+// resampled from its frequency to rate by linear interpolation and scaled by level(frame)
+// (UNITY_LEVEL is full). Returns the frames mixed; when a one-shot playback reaches its end
+// that may be fewer than asked, *ended is set and *position is back at 0.
+template <typename LevelFn>
+int MixVoice(const HostAudioBuffer* buffer, uint64_t* position_io, int looping, int32_t* acc,
+             int frames, int rate, LevelFn level, bool* ended) {
     const uint8_t* s = buffer->samples->bytes.data();
     const uint64_t size = buffer->size;
     const uint64_t end = size << 32;
     const uint64_t step = (uint64_t{buffer->frequency} << 32) / static_cast<uint64_t>(rate);
     const int32_t gain_left = buffer->gain_left;
     const int32_t gain_right = buffer->gain_right;
-    const int looping = buffer->looping;
     // What follows the last sample: the first again when looping, else silence.
     const int32_t after_last = looping ? s[0] - 128 : 0;
-    uint64_t position = buffer->position;
-    for (int i = 0; i < frames; ++i) {
+    uint64_t position = *position_io;
+    int i = 0;
+    while (i < frames) {
         const uint64_t index = position >> 32;
         const int32_t fraction = static_cast<int32_t>((position >> 16) & 0xFFFF);
         const int32_t a = s[index] - 128;
         const int32_t b = index + 1 < size ? s[index + 1] - 128 : after_last;
         const int32_t value = (a * 65536 + (b - a) * fraction) >> 8;  // 16-bit
-        acc[2 * i] += (value * gain_left) >> 15;
-        acc[2 * i + 1] += (value * gain_right) >> 15;
+        const int32_t l = level(i);
+        acc[2 * i] += (((value * gain_left) >> 15) * l) >> 15;
+        acc[2 * i + 1] += (((value * gain_right) >> 15) * l) >> 15;
+        ++i;
         position += step;
         if (position >= end) {
             if (!looping) {
-                buffer->playing = 0;
-                position = 0;
-                break;
+                *position_io = 0;
+                *ended = true;
+                return i;
             }
             position %= end;
         }
     }
-    buffer->position = position;
+    *position_io = position;
+    return i;
+}
+
+// Mixes a playing buffer's sound, fading in while its fade-in lasts. A one-shot buffer stops
+// after its last sample.
+void MixBuffer(HostAudioBuffer* buffer, int32_t* acc, int frames, int rate) {
+    int mixed = 0;
+    bool ended = false;
+    if (buffer->fade_in >= 0) {
+        const int ramp = RampFrames(rate);
+        const int first = buffer->fade_in;
+        mixed = MixVoice(
+            buffer, &buffer->position, buffer->looping, acc, frames, rate,
+            [first, ramp](int i) {
+                return static_cast<int32_t>(int64_t{UNITY_LEVEL} * std::min(first + i + 1, ramp) /
+                                            ramp);
+            },
+            &ended);
+        buffer->fade_in = first + mixed >= ramp ? -1 : first + mixed;
+        buffer->level =
+            static_cast<int32_t>(int64_t{UNITY_LEVEL} * std::min(first + mixed, ramp) / ramp);
+    } else {
+        mixed = MixVoice(
+            buffer, &buffer->position, buffer->looping, acc, frames, rate,
+            [](int) { return UNITY_LEVEL; }, &ended);
+    }
+    if (mixed > 0) {
+        buffer->heard = 1;
+    }
+    if (ended) {
+        buffer->playing = 0;
+        buffer->fade_in = -1;
+    }
+}
+
+// Mixes the fading tail of what a buffer played before its stop or move.
+void MixTail(HostAudioBuffer* buffer, int32_t* acc, int frames, int rate) {
+    const int ramp = RampFrames(rate);
+    const int first = buffer->tail_done;
+    const int count = std::min(frames, ramp - first);
+    const int64_t start_level = buffer->tail_level;
+    bool ended = false;
+    const int mixed = MixVoice(
+        buffer, &buffer->tail_position, buffer->tail_looping, acc, count, rate,
+        [first, ramp, start_level](int i) {
+            return static_cast<int32_t>(start_level * (ramp - 1 - (first + i)) / ramp);
+        },
+        &ended);
+    buffer->tail_done = ended || first + mixed >= ramp ? -1 : first + mixed;
+}
+
+// The limiter's curve: the identity up to the knee, then a smooth bend that nears full scale
+// without reaching it, continuous in value and slope.
+int16_t Limit(int32_t sum) {
+    const int32_t magnitude = sum < 0 ? -sum : sum;
+    if (magnitude <= LIMIT_KNEE) {
+        return static_cast<int16_t>(sum);
+    }
+    const double room = LIMIT_FULL - LIMIT_KNEE;
+    const double bent = LIMIT_KNEE + room * std::tanh((magnitude - LIMIT_KNEE) / room);
+    const int32_t limited = std::min(LIMIT_FULL, static_cast<int32_t>(std::lround(bent)));
+    return static_cast<int16_t>(sum < 0 ? -limited : limited);
 }
 
 }  // namespace
@@ -352,6 +469,9 @@ int HostAudioBufferPlay(HostAudioBuffer* buffer, uint32_t reserved, uint32_t pri
         return 0;
     }
     std::lock_guard<std::mutex> guard(Audio().mutex);
+    if (!buffer->playing) {
+        PrepareStart(buffer);
+    }
     buffer->playing = 1;
     buffer->looping = (flags & DSBPLAY_LOOPING) ? 1 : 0;
     return 1;
@@ -362,7 +482,9 @@ int HostAudioBufferStop(HostAudioBuffer* buffer) {
         return 0;
     }
     std::lock_guard<std::mutex> guard(Audio().mutex);
+    StartTail(buffer);
     buffer->playing = 0;
+    buffer->fade_in = -1;
     return 1;
 }
 
@@ -374,7 +496,12 @@ int HostAudioBufferSetCurrentPosition(HostAudioBuffer* buffer, uint32_t position
     if (position >= buffer->size) {
         return 0;
     }
+    // Moving a playing buffer is a stop at the old place and a start at the new one.
+    StartTail(buffer);
     buffer->position = uint64_t{position} << 32;
+    if (buffer->playing) {
+        PrepareStart(buffer);
+    }
     return 1;
 }
 
@@ -482,13 +609,19 @@ void HostAudioMix(HostAudioDevice* device, int16_t* stereo_out, int frames, int 
         const int count = std::min(MIX_CHUNK, frames - done);
         std::fill(acc, acc + 2 * count, 0);
         for (HostAudioBuffer* buffer : device->buffers) {
-            if (buffer->playing && buffer->samples->locks == 0) {
+            if (buffer->samples->locks != 0) {
+                continue;
+            }
+            if (buffer->tail_done >= 0) {
+                MixTail(buffer, acc, count, rate);
+            }
+            if (buffer->playing) {
                 MixBuffer(buffer, acc, count, rate);
             }
         }
         int16_t* out = stereo_out + 2 * static_cast<ptrdiff_t>(done);
         for (int i = 0; i < 2 * count; ++i) {
-            out[i] = static_cast<int16_t>(std::clamp(acc[i], -32768, 32767));
+            out[i] = Limit(acc[i]);
         }
     }
 }

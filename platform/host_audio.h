@@ -121,6 +121,11 @@ int HostAudioBufferGetFrequency(HostAudioBuffer* buffer, uint32_t* frequency);
 // ---------------------------------------------------------------------------
 // Mixing
 
+// Stops, moves of a playing buffer and starts away from silence fade over this long instead
+// of jumping; a start at silence does not fade. Sums beyond the 16-bit range are limited
+// smoothly above three quarters of full scale; below that the mix is exact.
+constexpr int HOST_AUDIO_RAMP_MS = 4;
+
 // Mixes frames of every playing buffer of the device into stereo_out (left, right, ...) at
 // rate frames per second and moves their positions on. This is the SDL callback's work;
 // tests and tools call it headless. It allocates nothing. Writes silence for a null device.

@@ -198,6 +198,11 @@ Stereo Mix(int frames, int rate = RATE) {
     return result;
 }
 
+// Frames of a start's or stop's fade at the tests' rate.
+int RampFrames() {
+    return RATE * HOST_AUDIO_RAMP_MS / 1000;
+}
+
 // What the mixer gives for samples at unity gain, centre pan, 11025 Hz, then silence.
 std::vector<int16_t> Expected(const Bytes& samples, int frames) {
     std::vector<int16_t> out(static_cast<size_t>(frames), 0);
@@ -536,11 +541,12 @@ TEST_F(SoundTest, ARefusedCooperativeLevelFailsInitAndEveryBuffer) {
 // ---------------------------------------------------------------------------
 // Playback and status
 
-// Status 5 while looping and 0 after a stop; a one-shot sound plays from its start, mixes
-// to exactly its samples (unity gain, centre pan, 11025 Hz) and then silence; played again it
-// restarts and never doubles.
+// Status 5 while looping and 0 at once after a stop; once the stop's fade is over a one-shot
+// sound plays from its start, mixes to exactly its samples (unity gain, centre pan, 11025 Hz,
+// a start at silence, levels within the limiter's knee) and then silence; played twice
+// before it is heard it does not double.
 TEST_F(SoundTest, PlayStatusStopAndOneShotMixing) {
-    const Bytes samples = {128, 0, 255, 1, 127, 129, 200, 60, 140, 147};
+    const Bytes samples = {128, 40, 215, 33, 127, 129, 200, 60, 140, 147};
     ASSERT_EQ(LoadWave(Wave(samples)), 0);
     EXPECT_EQ(SoundGetStatus(0), 0);
     ASSERT_EQ(SoundPlay(0, SOUND_PLAY_LOOPING), 1);
@@ -548,6 +554,8 @@ TEST_F(SoundTest, PlayStatusStopAndOneShotMixing) {
     Mix(4);
     EXPECT_EQ(SoundStop(0), 1);
     EXPECT_EQ(SoundGetStatus(0), 0);
+    Mix(RampFrames());
+    EXPECT_EQ(Mix(3).left, std::vector<int16_t>(3, 0)) << "the stop's fade is over";
     ASSERT_EQ(SoundPlay(0, 0), 1);
     EXPECT_EQ(SoundGetStatus(0), 1);
     const Stereo out = Mix(14);
@@ -556,10 +564,6 @@ TEST_F(SoundTest, PlayStatusStopAndOneShotMixing) {
     EXPECT_EQ(SoundGetStatus(0), 0) << "a one-shot sound stops by itself";
     EXPECT_EQ(Mix(3).left, std::vector<int16_t>(3, 0));
 
-    ASSERT_EQ(SoundPlay(0, 0), 1);
-    Mix(4);
-    ASSERT_EQ(SoundPlay(0, 0), 1);
-    EXPECT_EQ(Mix(14).left, Expected(samples, 14)) << "restarted";
     ASSERT_EQ(SoundPlay(0, 0), 1);
     ASSERT_EQ(SoundPlay(0, 0), 1);
     EXPECT_EQ(Mix(14).left, Expected(samples, 14)) << "two plays in a row do not double";
@@ -584,7 +588,7 @@ TEST_F(SoundTest, ACopySoundsTogetherWithItsSource) {
 }
 
 TEST_F(SoundTest, ALoopWrapsExactly) {
-    const Bytes samples = {10, 20, 30, 40, 50, 60, 70};
+    const Bytes samples = {128, 150, 190, 220, 170, 90, 40};
     ASSERT_EQ(LoadWave(Wave(samples)), 0);
     ASSERT_EQ(SoundPlay(0, SOUND_PLAY_LOOPING), 1);
     std::vector<int16_t> expected;
@@ -593,6 +597,8 @@ TEST_F(SoundTest, ALoopWrapsExactly) {
     }
     EXPECT_EQ(Mix(30).left, expected);
     // At twice the speed every second sample, still wrapping on the exact sample.
+    SoundStop(0);
+    Mix(RampFrames());
     ASSERT_EQ(SoundSetFrequency(0, 22050), 1);
     ASSERT_EQ(SoundPlay(0, SOUND_PLAY_LOOPING), 1);
     expected.clear();
@@ -639,13 +645,14 @@ TEST_F(SoundTest, VolumeLevelsMapToThreeTenthsOfADecibelPerStep) {
 }
 
 TEST_F(SoundTest, VolumeScalesTheMix) {
-    const Bytes samples(16, 255);
+    Bytes samples(16, 255);
+    samples[0] = 128;  // a start at silence, so no fade-in
     ASSERT_EQ(LoadWave(Wave(samples)), 0);
     ASSERT_EQ(SoundSetVolume(0, 80), 1);  // -6 dB: half the amplitude
     ASSERT_EQ(SoundPlay(0, 0), 1);
     Stereo out = Mix(4);
-    EXPECT_NEAR(out.left[0], 32512 * 0.501187, 2);
-    EXPECT_EQ(out.right[0], out.left[0]);
+    EXPECT_NEAR(out.left[1], 32512 * 0.501187, 2);
+    EXPECT_EQ(out.right[1], out.left[1]);
     ASSERT_EQ(SoundSetVolume(0, 0), 1);  // -30 dB
     EXPECT_NEAR(Mix(1).left[0], 32512 * 0.0316228, 2);
 }
@@ -670,7 +677,7 @@ TEST_F(SoundTest, FrequencyChangesPitchAndSpeed) {
 }
 
 TEST_F(SoundTest, PanAttenuatesTheFarChannel) {
-    const Bytes samples = Ramp(8, 150);
+    const Bytes samples = Ramp(8, 128);
     ASSERT_EQ(LoadWave(Wave(samples)), 0);
     ASSERT_EQ(SoundSetPan(0, -10000), 1);
     ASSERT_EQ(SoundPlay(0, 0), 1);
@@ -680,9 +687,9 @@ TEST_F(SoundTest, PanAttenuatesTheFarChannel) {
 
     ASSERT_EQ(SoundSetPan(0, 600), 1);  // left 6 dB down, right untouched
     ASSERT_EQ(SoundPlay(0, 0), 1);
-    out = Mix(1);
-    EXPECT_EQ(out.right[0], Level(samples[0]));
-    EXPECT_NEAR(out.left[0], Level(samples[0]) * 0.501187, 2);
+    out = Mix(2);
+    EXPECT_EQ(out.right[1], Level(samples[1]));
+    EXPECT_NEAR(out.left[1], Level(samples[1]) * 0.501187, 2);
 
     EXPECT_EQ(SoundSetPan(0, 10001), 0);
     EXPECT_EQ(SoundSetPan(0, -10001), 0);
@@ -701,22 +708,84 @@ TEST_F(SoundTest, ResamplingInterpolatesLinearly) {
     EXPECT_EQ(Mix(6, 22050).left, (std::vector<int16_t>{0, 8192, 16384, 8192, 0, 0}));
 }
 
-TEST_F(SoundTest, TheSumSaturates) {
-    ASSERT_EQ(LoadWave(Wave(Bytes(4, 255))), 0);
-    ASSERT_EQ(LoadWave(Wave(Bytes(4, 0))), 1);
+// Beyond three quarters of full scale a sum bends towards full scale instead of being cut
+// flat there: two loud voices come out louder than one but below their sum, and four at full
+// scale come out just short of it, each with its sign.
+TEST_F(SoundTest, ALoudSumIsLimitedSmoothly) {
+    ASSERT_EQ(LoadWave(Wave({128, 255, 255})), 0);
+    ASSERT_EQ(LoadWave(Wave({128, 0, 0})), 1);
+    ASSERT_EQ(LoadWave(Wave({128, 200, 200})), 2);
+    ASSERT_EQ(SoundCopy(2), 3);
     for (int i = 0; i < 3; ++i) {
-        ASSERT_EQ(SoundCopy(0), 2 + 2 * i);
-        ASSERT_EQ(SoundCopy(1), 3 + 2 * i);
+        ASSERT_EQ(SoundCopy(0), 4 + 2 * i);
+        ASSERT_EQ(SoundCopy(1), 5 + 2 * i);
     }
-    for (int id = 0; id < 8; id += 2) {
-        SoundPlay(id, 0);
-    }
-    EXPECT_EQ(Mix(2).left, (std::vector<int16_t>{32767, 32767}));
+    const int16_t one = Level(200);  // 18432, within the knee
+    SoundPlay(2, 0);
+    EXPECT_EQ(Mix(2).left[1], one) << "a single voice within the knee is exact";
+    SoundPlay(2, 0);
+    SoundPlay(3, 0);
+    const int16_t two = Mix(2).left[1];
+    EXPECT_GT(two, 24576) << "two voices of " << one << " each";
+    EXPECT_LT(two, 2 * one);
     SoundStopAll();
-    for (int id = 1; id < 8; id += 2) {
+    Mix(RampFrames());
+    for (int id : {0, 4, 6, 8}) {
         SoundPlay(id, 0);
     }
-    EXPECT_EQ(Mix(2).left, (std::vector<int16_t>{-32768, -32768}));
+    const int16_t high = Mix(2).left[1];
+    EXPECT_GE(high, 32700) << "four voices of 32512";
+    EXPECT_LE(high, 32767);
+    SoundStopAll();
+    Mix(RampFrames());
+    for (int id : {1, 5, 7, 9}) {
+        SoundPlay(id, 0);
+    }
+    const int16_t low = Mix(2).left[1];
+    EXPECT_LE(low, -32700) << "four voices of -32768";
+    EXPECT_GE(low, -32768);
+}
+
+// A stop is reported at once and heard as a fade to silence within HOST_AUDIO_RAMP_MS,
+// never as a jump.
+TEST_F(SoundTest, AStopFadesOutWithinTheRamp) {
+    ASSERT_EQ(LoadWave(Wave(Bytes(50, 200))), 0);  // a steady level of 18432
+    const int16_t level = Level(200);
+    ASSERT_EQ(SoundPlay(0, SOUND_PLAY_LOOPING), 1);
+    Mix(RampFrames() + 10);  // past its own fade-in
+    ASSERT_EQ(Mix(1).left[0], level);
+    SoundStop(0);
+    EXPECT_EQ(SoundGetStatus(0), 0);
+    const std::vector<int16_t> out = Mix(RampFrames() + 5).left;
+    int previous = level;
+    for (size_t i = 0; i < out.size(); ++i) {
+        const int step = previous - out[i];
+        EXPECT_GE(step, 0) << "frame " << i << " rose from " << previous << " to " << out[i];
+        EXPECT_LE(step, level / RampFrames() + 2)
+            << "frame " << i << " fell from " << previous << " to " << out[i];
+        previous = out[i];
+    }
+    EXPECT_EQ(out[static_cast<size_t>(RampFrames()) - 1], 0) << "silent by the ramp's end";
+}
+
+// A start away from silence rises to its level over the ramp; a restart of a playing sound
+// fades the old playback out under the new one fading in, so a steady sound stays steady.
+TEST_F(SoundTest, AStartAwayFromSilenceFadesInAndARestartCrossfades) {
+    ASSERT_EQ(LoadWave(Wave(Bytes(200, 200))), 0);
+    const int16_t level = Level(200);
+    ASSERT_EQ(SoundPlay(0, 0), 1);
+    const std::vector<int16_t> rise = Mix(RampFrames() + 5).left;
+    EXPECT_LE(rise[0], level / RampFrames() + 2) << "the first frame";
+    for (size_t i = 1; i < rise.size(); ++i) {
+        EXPECT_GE(rise[i], rise[i - 1]) << "frame " << i;
+        EXPECT_LE(rise[i] - rise[i - 1], level / RampFrames() + 2) << "frame " << i;
+    }
+    EXPECT_EQ(rise.back(), level);
+    ASSERT_EQ(SoundPlay(0, 0), 1);  // rewinds while playing
+    EXPECT_EQ(SoundGetStatus(0), 1);
+    for (int16_t v : Mix(RampFrames() + 5).left) {
+        EXPECT_NEAR(v, level, 2) << "across the restart";
+    }
 }
 
 TEST_F(SoundTest, MixingSixtyFourVoicesAllocatesNothing) {
@@ -737,7 +806,7 @@ TEST_F(SoundTest, MixingSixtyFourVoicesAllocatesNothing) {
 }
 
 TEST_F(SoundTest, LockedSamplesAreNotMixed) {
-    const Bytes samples = Ramp(6);
+    const Bytes samples = Ramp(6, 128);
     ASSERT_EQ(LoadWave(Wave(samples)), 0);
     ASSERT_EQ(SoundPlay(0, 0), 1);
     void* p1 = nullptr;

@@ -58,6 +58,10 @@ struct Look {
     Rgb mud_light;
     float barrel_light;  // scales the barrels' rust
     Rgb goo;
+    bool smog_bank;  // a dark bank of smog over the works, behind the level-complete lines
+    Rgb smog_dark;   // its body, two shades
+    Rgb smog_light;
+    Rgb smog_rim;  // its top edge, catching the last light
 };
 
 Look DuskLook() {
@@ -107,6 +111,10 @@ Look DuskLook() {
     look.mud_light = {84, 60, 32};
     look.barrel_light = 1.0f;
     look.goo = {176, 255, 90};
+    look.smog_bank = true;
+    look.smog_dark = {8, 4, 12};
+    look.smog_light = {28, 15, 32};
+    look.smog_rim = {156, 100, 108};
     return look;
 }
 
@@ -147,6 +155,7 @@ Look NightLook() {
     look.mud_light = {26, 22, 18};
     look.barrel_light = 0.45f;
     look.goo = {150, 255, 80};
+    look.smog_bank = false;
     return look;
 }
 
@@ -633,6 +642,61 @@ void DrawReeds(Canvas* canvas, const Look& look, float x0, float x1, float base,
     }
 }
 
+// Smog lying over the works, where the level-complete screen writes its lines: pure red
+// letters read only on a near-black ground. A long cloud of dark billows, dense over rows 216
+// to 300 and columns 160 to 515, its top scalloped and lit by the low sun, its ends rounded;
+// the chimneys rise out of it.
+void DrawSmogBank(Canvas* canvas, const Look& look) {
+    Rng rng = {0x5A06ull};
+    Layer cloud = LayerMake(W, H);
+    auto puff = [&](float cx, float cy, float r) {
+        LayerAddCoverage(&cloud, CoverOne(ShapeEllipse(cx, cy, r, r * 0.86f, 0), W, H));
+    };
+    // The body: big billows along the middle, their gaps closed by the next row's.
+    for (float x = 165; x <= 510; x += 28) {
+        puff(x + RngRange(&rng, -4, 4), 268 + RngRange(&rng, -3, 3), 62);
+    }
+    // The top edge, and the ends tapering off into the sky.
+    for (float x = 150; x <= 528; x += 22) {
+        puff(x + RngRange(&rng, -5, 5), 222 + RngRange(&rng, -3, 2), RngRange(&rng, 17, 23));
+    }
+    const float ends[][3] = {{128, 256, 40}, {102, 272, 28}, {80, 284, 16},
+                             {548, 252, 40}, {576, 266, 28}, {598, 280, 16}};
+    for (const auto& e : ends) {
+        puff(e[0], e[1], e[2]);
+    }
+    LayerBlur(&cloud, 1, 1);
+    // Shading by depth below the cloud's top in each column: a thin lit rim, then the body
+    // darkening downwards, with lumps of lighter and darker smoke.
+    for (int x = 0; x < W; ++x) {
+        int top = -1;
+        for (int y = 150; y < 340 && top < 0; ++y) {
+            if (LayerAt(cloud, x, y) > 0.5f) {
+                top = y;
+            }
+        }
+        if (top < 0) {
+            continue;
+        }
+        for (int y = 150; y < 345; ++y) {
+            const float k = LayerAt(cloud, x, y);
+            if (k <= 0) {
+                continue;
+            }
+            const float fx = static_cast<float>(x);
+            const float fy = static_cast<float>(y);
+            const float depth = fy - static_cast<float>(top);
+            const float lumps = Fbm(fx / 22.0f, fy / 11.0f, 73, 4);
+            Rgb c = RgbMix(look.smog_light, look.smog_dark, SmoothStep(3, 26, depth));
+            c = RgbMix(c, look.smog_dark, SmoothStep(0.45f, 0.7f, lumps) * 0.6f);
+            c = RgbMix(look.smog_rim, c, SmoothStep(0, 4, depth));
+            // Below the lines it thins into a haze settling on the works.
+            const float settle = 1 - 0.7f * SmoothStep(304, 334, fy);
+            CanvasBlend(canvas, x, y, c, 0.97f * k * settle);
+        }
+    }
+}
+
 // The whole marsh under one light. The sky's extra (moon, red sun) goes on before the skyline.
 void DrawWorld(Canvas* canvas, const Look& look, bool moon) {
     DrawSky(canvas, look);
@@ -652,6 +716,9 @@ void DrawWorld(Canvas* canvas, const Look& look, bool moon) {
     Rng smoke_rng = {0x5A0CEull};
     for (const auto& p : plumes) {
         DrawPlume(canvas, p, look, &smoke_rng);
+    }
+    if (look.smog_bank) {
+        DrawSmogBank(canvas, look);
     }
     DrawWater(canvas, look);
     DrawReeds(canvas, look, 250, 300, HORIZON + 8, 14, 14, 0xAA01);
@@ -793,5 +860,11 @@ IndexedPicture SceneGameOver() {
     float over = TitleWidth("OVER", style.unit);
     DrawTitle(&canvas, "GAME", 320 - game / 2, 96, style);
     DrawTitle(&canvas, "OVER", 320 - over / 2, 214, style);
+
+    // Enter leads on to the title, as the title's own line says Enter starts.
+    const std::string prompt = "Press Enter";
+    const int scale = 3;
+    DrawPixelText(&canvas, prompt, 320 - PixelTextWidth(prompt, scale) / 2, 344, scale,
+                  {255, 232, 200}, {16, 0, 2}, 0.9f);
     return ToPicture(canvas, 10.0f);
 }

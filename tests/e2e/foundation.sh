@@ -2,7 +2,9 @@
 # The real qent under a virtual X server: the frame fills the screen scaled 2x with
 # nearest-neighbour pixels and black bars around it, --window opens a 1280x960 window,
 # Alt+Enter switches between the two, Escape ends the program with status 0, and without any
-# display the program says how to run headless and exits with status 1.
+# display the program says how to run headless and exits with status 1. Under Xvfb frames go
+# straight into the window; the same full screen is checked through SDL's renderer, the way a
+# machine with a GPU shows them.
 # Arguments: the qent binary and the build folder (its assets/ holds the nine files).
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -108,5 +110,16 @@ e2e_key alt+Return
 sleep 1
 expect_geometry "${FRAME_W}x${FRAME_H}"
 echo "ok: Alt+Enter switches to full screen and back"
+quit_with_escape
+echo "ok: Escape -> status 0"
+
+# ---- Through SDL's renderer (QENT_PRESENT=renderer): the same picture in the same place.
+QENT_PRESENT=renderer e2e_start_qent
+wait_for_title
+[ "$TITLE_X $TITLE_Y" = "320 60" ] || e2e_fail "frame at ($TITLE_X, $TITLE_Y), expected (320, 60)"
+e2e_screenshot "$E2E_WORK/renderer.png"
+expect_black "$E2E_WORK/renderer.png" "320x${SCREEN_H}+0+0"
+expect_black "$E2E_WORK/renderer.png" "${FRAME_W}x60+320+1020"
+echo "ok: through SDL's renderer the title shows at 2x, letterboxed"
 quit_with_escape
 echo "ok: Escape -> status 0"
