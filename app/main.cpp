@@ -75,12 +75,14 @@ int main(int argc, char** argv) {
     const char* folder = flags.assets != nullptr ? flags.assets : ".";
     char problem[1024];
     if (!GameCheckAssets(folder, problem, sizeof problem)) {
-        std::fprintf(stderr, "%s\n", problem);
+        HostReportFailure(problem);
         return EXIT_START_FAILED;
     }
     // The game opens its files by bare name.
     if (flags.assets != nullptr && chdir(flags.assets) != 0) {
-        std::fprintf(stderr, "qent: cannot enter the asset folder %s\n", flags.assets);
+        std::snprintf(problem, sizeof problem, "qent: cannot enter the asset folder %s",
+                      flags.assets);
+        HostReportFailure(problem);
         return EXIT_START_FAILED;
     }
 
@@ -89,7 +91,8 @@ int main(int argc, char** argv) {
     options.windowed = flags.windowed;
     const int code = ShellRun(&duck, &options);
     if (code == SHELL_NO_SCREEN && HostError()[0] != '\0') {
-        std::fprintf(stderr, "qent: %s\n", HostError());
+        std::snprintf(problem, sizeof problem, "qent: %s", HostError());
+        HostReportFailure(problem);
         return EXIT_START_FAILED;
     }
     return code;

@@ -33,6 +33,9 @@ struct HostBackendOps {
     HostAudioOutput* (*audio_open)(HostAudioDevice* device);
     int (*audio_rate)(const HostAudioOutput* output);  // frames per second
     void (*audio_close)(HostAudioOutput* output);      // no more mixing once it returns
+    // Shows the line that ends the program where stderr may go unseen (a message box); any
+    // time, also before open. Null: stderr is enough.
+    void (*report)(const char* line);
 };
 
 extern const HostBackendOps host_backend_headless;
