@@ -44,3 +44,7 @@ if(QENT_GAME)
         COMMENT "Packing ${QENT_WINDOWS_ZIP}"
         VERBATIM)
 endif()
+
+# What the device's present costs each way, run by hand under Wine (see the file).
+add_executable(win32_present_bench EXCLUDE_FROM_ALL bench/windows/present_bench.cpp)
+target_link_libraries(win32_present_bench PRIVATE qent_headless gdi32 user32)

@@ -18,8 +18,11 @@ set(ZLIB_USE_STATIC_LIBS ON)  # libz.a, not the import library of zlib1.dll
 
 # GCC cannot align the Windows x64 stack to 32 bytes, so AVX code that spills a vector would
 # fault on an aligned move: the assembler writes every vector move unaligned instead.
-set(CMAKE_C_FLAGS_INIT "-Wa,-muse-unaligned-vector-move")
-set(CMAKE_CXX_FLAGS_INIT "-Wa,-muse-unaligned-vector-move")
+set(QENT_MINGW_FLAGS "-Wa,-muse-unaligned-vector-move")
+# off_t is 32 bits here unless asked otherwise: a file offset past 2 GiB would wrap.
+string(APPEND QENT_MINGW_FLAGS " -D_FILE_OFFSET_BITS=64")
+set(CMAKE_C_FLAGS_INIT "${QENT_MINGW_FLAGS}")
+set(CMAKE_CXX_FLAGS_INIT "${QENT_MINGW_FLAGS}")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 # Tests and tools built here run through Wine.

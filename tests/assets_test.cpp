@@ -48,8 +48,15 @@ int RunGenerator(const std::string& dir) {
     std::filesystem::create_directories(dir);
     if (!PreparedAssetFolder().empty()) {
         std::error_code error;
-        std::filesystem::copy(PreparedAssetFolder(), dir, error);
-        return error ? 1 : 0;
+        for (const auto& entry : std::filesystem::directory_iterator(PreparedAssetFolder())) {
+            std::filesystem::copy_file(entry.path(),
+                                       std::filesystem::path(dir) / entry.path().filename(),
+                                       std::filesystem::copy_options::overwrite_existing, error);
+            if (error) {
+                return 1;
+            }
+        }
+        return 0;
     }
     std::string command = std::string("\"") + QENT_BINARY_DIR + "/make_assets\" \"" + dir + "\"";
     return std::system(command.c_str());

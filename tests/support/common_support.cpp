@@ -79,8 +79,9 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 }
 
 std::string ReadText(const std::string& path) {
-    const std::vector<uint8_t> bytes = ReadFile(path);
-    return std::string(bytes.begin(), bytes.end());
+    // In text mode, as the library writes its text files: line ends read as '\n' everywhere.
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<uint8_t> SurfaceBytes(HostSurface* surface) {
