@@ -47,4 +47,4 @@ endif()
 
 # What the device's present costs each way, run by hand under Wine (see the file).
 add_executable(win32_present_bench EXCLUDE_FROM_ALL bench/windows/present_bench.cpp)
-target_link_libraries(win32_present_bench PRIVATE qent_headless gdi32 user32)
+target_link_libraries(win32_present_bench PRIVATE qent_headless qent_headers gdi32 user32)

@@ -11,9 +11,10 @@
 
 namespace {
 
-constexpr int WIN32_WINDOW_SCALE = 2;         // --window: twice the frame each way
-constexpr uint32_t WIN32_REFRESH_MS = 16;     // busy waits pump and refresh this often
-constexpr int32_t WIN32_DEFAULT_WIDTH = 640;  // the frame size until a mode is set
+constexpr int WIN32_WINDOW_SCALE = 2;            // --window: twice the frame each way
+constexpr uint32_t WIN32_REFRESH_MS = 16;        // busy waits pump and refresh this often
+constexpr uint32_t WIN32_BOUNDS_CHECK_MS = 250;  // full screen checks it still covers the monitor
+constexpr int32_t WIN32_DEFAULT_WIDTH = 640;     // the frame size until a mode is set
 constexpr int32_t WIN32_DEFAULT_HEIGHT = 480;
 constexpr const char* WIN32_CLASS_NAME = "QentWindow";
 constexpr WORD WIN32_ICON_ID = 1;  // the icon resource, when the program has one
@@ -41,6 +42,7 @@ struct Win32State {
     int refreshing = 0;      // a refresh from the clock is under way
     uint32_t last_pump = 0;
     uint32_t last_present = 0;
+    uint32_t last_bounds_check = 0;
     Win32Dib dib{};
     std::vector<uint8_t> rows;  // the frame with rows padded to 4 bytes, when its pitch is not
 };
@@ -204,6 +206,9 @@ LRESULT CALLBACK Win32WindowProc(HWND window, UINT message, WPARAM wparam, LPARA
                 Win32ClipToClient();
             }
             return 0;
+        case WM_DISPLAYCHANGE:
+            Win32ApplyWindowMode();
+            return 0;
         case WM_ACTIVATE:
             Win32FocusChanged(LOWORD(wparam) != WA_INACTIVE);
             return 0;
@@ -274,12 +279,28 @@ LRESULT CALLBACK Win32WindowProc(HWND window, UINT message, WPARAM wparam, LPARA
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
+// Full screen keeps covering the monitor when the screen changes under it (a new mode, a
+// monitor plugged in, or the display still settling when the window was placed).
+void Win32KeepFullScreen(uint32_t now) {
+    if (win.windowed || !win.shown || now - win.last_bounds_check < WIN32_BOUNDS_CHECK_MS) {
+        return;
+    }
+    win.last_bounds_check = now;
+    RECT bounds;
+    const RECT monitor = Win32MonitorRect(false);
+    if (GetWindowRect(win.window, &bounds) && !EqualRect(&bounds, &monitor)) {
+        Win32ApplyWindowMode();
+        HostVideoPresentNow();
+    }
+}
+
 void Win32Pump() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         DispatchMessageA(&msg);
     }
     win.last_pump = timeGetTime();
+    Win32KeepFullScreen(win.last_pump);
 }
 
 // Keeps the window alive while the program busy-waits or sleeps: messages are pumped, and

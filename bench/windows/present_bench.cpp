@@ -3,14 +3,15 @@
 // against our own conversion to 32 bits (HostConvertFrame) followed by a 32-bit StretchDIBits.
 // Prints the median of 200 presents of each, after 20 to warm up. Google Benchmark is not
 // built for this target, so the loop is our own.
-#include <windows.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
 #include "platform/present.h"
+
+// After the host's headers, whose constants share names with Windows' macros.
+#include <windows.h>
 
 namespace {
 
