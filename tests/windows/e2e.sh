@@ -53,6 +53,14 @@ done
 [ "$(ls "$game_dir" | wc -l)" = 11 ] || fail "the zip holds more than the 11 files: $(ls "$game_dir")"
 echo "ok: the zip holds qent.exe, README.txt and the nine files"
 
+# ---- --version and --help print as on Linux and end with 0, without a window
+version=$(cd "$game_dir" && env -u DISPLAY timeout 60 "$wine_run" qent.exe --version 2>/dev/null)
+[[ "$version" =~ ^qent\ [0-9]+\.[0-9]+\.[0-9]+ ]] || fail "--version printed: $version"
+help=$(cd "$game_dir" && env -u DISPLAY timeout 60 "$wine_run" qent.exe --help 2>/dev/null)
+[[ "$help" == "usage: qent [--window]"*"Alt+Enter"* ]] || fail "--help printed: $help"
+echo "ok: --version -> $version; --help -> the usage"
+/usr/lib/wine/wineserver -w  # gone before a display is there (see the last check)
+
 # Starts Xvfb at WxH with a display number of its own choosing.
 start_xvfb() {
     stop_xvfb
