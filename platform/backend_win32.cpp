@@ -282,7 +282,8 @@ LRESULT CALLBACK Win32WindowProc(HWND window, UINT message, WPARAM wparam, LPARA
 // Full screen keeps covering the monitor when the screen changes under it (a new mode, a
 // monitor plugged in, or the display still settling when the window was placed).
 void Win32KeepFullScreen(uint32_t now) {
-    if (win.windowed || !win.shown || now - win.last_bounds_check < WIN32_BOUNDS_CHECK_MS) {
+    if (win.windowed || !win.shown || IsIconic(win.window) ||
+        now - win.last_bounds_check < WIN32_BOUNDS_CHECK_MS) {
         return;
     }
     win.last_bounds_check = now;
