@@ -14,8 +14,8 @@
 namespace {
 
 constexpr int OUTPUT_RATES[] = {48000, 44100, 22050};  // the first the device takes
-constexpr int BLOCK_COUNT = 4;
-constexpr int BLOCK_FRAMES = 1024;  // about 21 ms at 48000 Hz: 85 ms queued in all
+constexpr int BLOCK_COUNT = 6;
+constexpr int BLOCK_FRAMES = 1024;  // about 21 ms at 48000 Hz: 128 ms queued, for busy machines
 constexpr int CHANNELS = 2;
 
 }  // namespace
