@@ -80,7 +80,7 @@ windows:
 	$(WIN_NATIVE)/make_assets $(WIN_BUILD)/assets
 	$(WIN_NATIVE)/make_icon $(WIN_BUILD)/assets/Scanning.BMP 64 $(WIN_BUILD)/qent.ico
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	    -DQENT_DEVICE=win32 -DCMAKE_BUILD_TYPE=Release -DQENT_WERROR=ON \
+	    -DQENT_DEVICE=win32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQENT_WERROR=ON \
 	    -DQENT_ASSET_DIR=$(abspath $(WIN_BUILD)/assets) -DQENT_ICON=$(abspath $(WIN_BUILD)/qent.ico)
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 	cmake --build $(WIN_BUILD) --target windows_zip

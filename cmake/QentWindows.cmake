@@ -37,6 +37,8 @@ if(QENT_GAME)
             ${PROJECT_SOURCE_DIR}/dist
         COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:qent> ${QENT_STAGED_ASSETS}
             ${PROJECT_BINARY_DIR}/README.txt ${QENT_DIST_STAGE}/${QENT_DIST_NAME}
+        # The player's copy carries no debugging symbols.
+        COMMAND ${CMAKE_STRIP} --strip-all ${QENT_DIST_STAGE}/${QENT_DIST_NAME}/qent.exe
         COMMAND ${CMAKE_COMMAND} -E rm -f ${QENT_WINDOWS_ZIP}
         COMMAND ${CMAKE_COMMAND} -E chdir ${QENT_DIST_STAGE}
             ${CMAKE_COMMAND} -E tar cf ${QENT_WINDOWS_ZIP} --format=zip ${QENT_DIST_NAME}
