@@ -78,26 +78,26 @@ struct AssetFolder {
     const char* what;  // how --help and the messages name it
 };
 
-// The folder the running binary lies in; empty when the system does not say.
-std::string ProgramFolder() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : self.parent_path().string();
-}
-
 // Where the nine files are looked for without --assets, in this order.
 std::vector<AssetFolder> AssetFolders() {
     std::vector<AssetFolder> folders;
     std::error_code error;
     const std::filesystem::path here = std::filesystem::current_path(error);
     folders.push_back({error ? std::string(".") : here.string(), "the working folder"});
+    const std::string program = HostProgramFolder();
+#if defined(_WIN32)
+    // Windows programs keep their files beside them.
+    if (!program.empty()) {
+        folders.push_back({program, "beside the program"});
+    }
+#else
     folders.push_back({DATA_DIR, "the data folder"});
-    const std::string program = ProgramFolder();
     if (!program.empty()) {
         // An installed tree moved elsewhere.
         const std::filesystem::path moved = std::filesystem::path(program) / DATA_DIR_FROM_BINARY;
         folders.push_back({moved.lexically_normal().string(), "beside the program"});
     }
+#endif
     // The same folder reached twice is looked in once.
     std::vector<AssetFolder> unique;
     for (const AssetFolder& folder : folders) {
@@ -162,11 +162,13 @@ std::string FindAssetFolder() {
             others += (others.empty() ? "" : ", ") + folders[i].path;
         }
     }
-    std::fprintf(stderr,
-                 "qent: cannot find \"%s\" in %s (%s; also looked in %s); reinstall the game, "
-                 "or make the files with \"make assets DIR=<folder>\" and run qent with "
-                 "--assets <folder>\n",
-                 best_missing, folders[best].path.c_str(), folders[best].what, others.c_str());
+    char line[4096];
+    std::snprintf(line, sizeof line,
+                  "qent: cannot find \"%s\" in %s (%s%s%s); reinstall the game, or make the "
+                  "files with \"make assets DIR=<folder>\" and run qent with --assets <folder>",
+                  best_missing, folders[best].path.c_str(), folders[best].what,
+                  others.empty() ? "" : "; also looked in ", others.c_str());
+    HostReportFailure(line);
     return {};
 }
 
@@ -193,13 +195,14 @@ int main(int argc, char** argv) {
     }
     char problem[1024];
     if (!GameCheckAssets(folder.c_str(), problem, sizeof problem)) {
-        std::fprintf(stderr, "%s\n", problem);
+        HostReportFailure(problem);
         return EXIT_START_FAILED;
     }
     // The game opens its files by bare name.
     if (chdir(folder.c_str()) != 0) {
-        std::fprintf(stderr, "qent: cannot enter the asset folder \"%s\" (%s)\n", folder.c_str(),
-                     std::strerror(errno));
+        std::snprintf(problem, sizeof problem, "qent: cannot enter the asset folder \"%s\" (%s)",
+                      folder.c_str(), std::strerror(errno));
+        HostReportFailure(problem);
         return EXIT_START_FAILED;
     }
     const std::vector<uint8_t> icon = GameIconMake(".", WINDOW_ICON_SIZE);
@@ -212,7 +215,8 @@ int main(int argc, char** argv) {
     options.windowed = flags.windowed;
     const int code = ShellRun(&duck, &options);
     if (code == SHELL_NO_SCREEN && HostError()[0] != '\0') {
-        std::fprintf(stderr, "qent: %s\n", HostError());
+        std::snprintf(problem, sizeof problem, "qent: %s", HostError());
+        HostReportFailure(problem);
         return EXIT_START_FAILED;
     }
     return code;

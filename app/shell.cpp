@@ -154,7 +154,9 @@ int ShellMain(int argc, char** argv, const ShellGame* game) {
     }
     const int code = ShellRun(game, &options);
     if (code == SHELL_NO_SCREEN && HostError()[0] != '\0') {
-        std::fprintf(stderr, "%s: %s\n", name, HostError());
+        char line[1024];
+        std::snprintf(line, sizeof line, "%s: %s", name, HostError());
+        HostReportFailure(line);
     }
     return code;
 }

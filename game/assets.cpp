@@ -139,10 +139,17 @@ bool PictureUsable(const std::string& path, const PictureNeed& need) {
 
 // The folder as the user would look for it: absolute when it can be resolved.
 std::string FolderName(const char* dir) {
+#ifdef _WIN32
+    char resolved[_MAX_PATH];
+    if (_fullpath(resolved, dir, sizeof resolved) != nullptr) {
+        return resolved;
+    }
+#else
     char resolved[PATH_MAX];
     if (realpath(dir, resolved) != nullptr) {
         return resolved;
     }
+#endif
     return dir;
 }
 

@@ -33,6 +33,9 @@ struct HostBackendOps {
     HostAudioOutput* (*audio_open)(HostAudioDevice* device);
     int (*audio_rate)(const HostAudioOutput* output);  // frames per second
     void (*audio_close)(HostAudioOutput* output);      // no more mixing once it returns
+    // Shows the line that ends the program where stderr may go unseen (a message box); any
+    // time, also before open. Null: stderr is enough.
+    void (*report)(const char* line);
     // Shows the program's icon (HostSetIcon's RGBA picture); null: the backend has none.
     void (*set_icon)(const uint8_t* rgba, int32_t width, int32_t height);
 };

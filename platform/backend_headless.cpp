@@ -75,6 +75,7 @@ const HostBackendOps host_backend_headless = {
     "headless",      HeadlessOpen, HeadlessClose, HeadlessWindowCreated, HeadlessModeSet,
     HeadlessPresent, HeadlessPump, HeadlessTicks, HeadlessSleep,         HeadlessShowCursor,
     nullptr,         nullptr,      nullptr,  // no sound output: tests mix on request
+    nullptr,                                 // stderr is enough
     nullptr,                                 // no icon to show
 };
 

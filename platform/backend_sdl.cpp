@@ -606,6 +606,7 @@ const HostBackendOps host_backend_sdl = {
     HostAudioSdlOpen,
     HostAudioSdlRate,
     HostAudioSdlClose,
+    nullptr,  // failures: stderr is enough
     SdlSetIcon,
 };
 

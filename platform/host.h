@@ -32,6 +32,11 @@ int HostStartup(const HostOptions* options);
 void HostShutdown();      // back to headless, every device closed
 int HostBackend();        // the HOST_BACKEND_* in use
 const char* HostError();  // one line on the last start-up failure
+// Tells the user, in one line, why the program cannot go on: on stderr, and where the linked
+// device has a place of its own for it (a message box on Windows), there too.
+void HostReportFailure(const char* line);
+// The folder the running program's binary lies in, or "" when the system does not say.
+const char* HostProgramFolder();
 
 // ---------------------------------------------------------------------------
 // Window and messages (the message numbers are the Win32 ones)

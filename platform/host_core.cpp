@@ -1,6 +1,7 @@
 // The host core: backend selection, windows and the message queue, time, and the
 // refusals that tests use to stand in for a device saying no.
 
+#include <cstdio>
 #include <deque>
 #include <map>
 #include <memory>
@@ -90,6 +91,15 @@ int HostBackend() {
 
 const char* HostError() {
     return Core().error.c_str();
+}
+
+void HostReportFailure(const char* line) {
+    std::fprintf(stderr, "%s\n", line != nullptr ? line : "");
+    std::fflush(stderr);
+    const HostBackendOps* device = HostDeviceBackend();
+    if (device != nullptr && device->report != nullptr) {
+        device->report(line != nullptr ? line : "");
+    }
 }
 
 const HostBackendOps* HostBackendCurrent() {

@@ -458,6 +458,9 @@ class ForeignBitmapTest : public BitmapFileTest,
                           public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(ForeignBitmapTest, PixelsMatchWhatTheToolReports) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a Windows program cannot start the Linux tool; the native build runs this";
+#endif
     const char* convert = "/usr/bin/convert";
     if (std::FILE* probe = std::fopen(convert, "rb")) {
         std::fclose(probe);

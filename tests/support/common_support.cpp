@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 namespace {
 
@@ -32,13 +33,36 @@ ScratchFolder scratch;
 
 std::string ScratchPath(const std::string& name) {
     if (scratch.path.empty()) {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "qent_test_XXXXXX").string();
-        if (mkdtemp(tmpl.data()) == nullptr) {
+        scratch.path = MakeTempFolder("qent_test_");
+        if (scratch.path.empty()) {
             std::abort();
         }
-        scratch.path = tmpl;
     }
     return scratch.path + "/" + name;
+}
+
+std::string MakeTempFolder(const std::string& prefix) {
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+#ifdef _WIN32
+    // No mkdtemp: random names until one is new (create_directory refuses an existing one).
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path path = base / (prefix + std::to_string(random()));
+        std::error_code error;
+        if (std::filesystem::create_directory(path, error)) {
+            return path.string();
+        }
+    }
+    return "";
+#else
+    std::string tmpl = (base / (prefix + "XXXXXX")).string();
+    return mkdtemp(tmpl.data()) != nullptr ? tmpl : "";
+#endif
+}
+
+std::string PreparedAssetFolder() {
+    const char* folder = std::getenv("QENT_ASSET_DIR");
+    return folder != nullptr ? folder : "";
 }
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -59,8 +83,9 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 }
 
 std::string ReadText(const std::string& path) {
-    const std::vector<uint8_t> bytes = ReadFile(path);
-    return std::string(bytes.begin(), bytes.end());
+    // In text mode, as the library writes its text files: line ends read as '\n' everywhere.
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 ChildResult RunInChild(double seconds, const std::function<std::string()>& body) {

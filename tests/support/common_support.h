@@ -13,6 +13,12 @@
 
 // Path of name inside this process's scratch folder, made on first use, removed at exit.
 std::string ScratchPath(const std::string& name);
+// A new empty folder named prefix + a unique suffix in the system's temporary folder (the
+// caller removes it); empty when none could be made.
+std::string MakeTempFolder(const std::string& prefix);
+// The folder named by QENT_ASSET_DIR, where a build that cannot run the asset generator
+// (a cross build run under Wine) finds the nine files made beforehand; empty when unset.
+std::string PreparedAssetFolder();
 // Writes the whole file; false when it cannot be written.
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 bool WriteText(const std::string& path, const std::string& text);

@@ -14,6 +14,7 @@
 #include "platform/headless.h"
 #include "platform/host_audio.h"
 #include "platform/host_input.h"
+#include "tests/support/common_support.h"
 
 namespace {
 
@@ -31,12 +32,11 @@ struct ScratchFolders {
 ScratchFolders scratch;
 
 std::string MakeScratchFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "qent_game_XXXXXX").string();
-    if (mkdtemp(tmpl.data()) == nullptr) {
-        return "";
+    std::string path = MakeTempFolder("qent_game_");
+    if (!path.empty()) {
+        scratch.paths.push_back(path);
     }
-    scratch.paths.push_back(tmpl);
-    return tmpl;
+    return path;
 }
 
 char test_instance;
@@ -45,6 +45,9 @@ char test_instance;
 
 const std::string& GameAssetFolder() {
     static const std::string folder = [] {
+        if (!PreparedAssetFolder().empty()) {
+            return PreparedAssetFolder();
+        }
         std::string path = MakeScratchFolder();
         std::string command = std::string(QENT_BINARY_DIR "/make_assets ") + path + " >/dev/null";
         if (path.empty() || std::system(command.c_str()) != 0) {
