@@ -1,8 +1,13 @@
 // A small PNG writer (RGB, 8 bits per channel, zlib from the system) so that frames and
-// pictures can be saved for people to look at.
+// pictures can be saved for people to look at. Where there is no zlib (the browser build)
+// the pixels are stored in uncompressed deflate blocks: larger files, the same pictures.
 
+#if defined(QENT_HAVE_ZLIB)
 #include <zlib.h>
+#endif
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <vector>
 
@@ -17,13 +22,74 @@ void PutU32(std::vector<uint8_t>& out, uint32_t value) {
     out.push_back(static_cast<uint8_t>(value));
 }
 
+#if defined(QENT_HAVE_ZLIB)
+uint32_t Crc32(const uint8_t* bytes, size_t size) {
+    return static_cast<uint32_t>(crc32(0L, bytes, static_cast<uInt>(size)));
+}
+
+bool Deflate(const std::vector<uint8_t>& raw, std::vector<uint8_t>* packed) {
+    uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
+    packed->resize(packed_size);
+    if (compress2(packed->data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()), 9) !=
+        Z_OK) {
+        return false;
+    }
+    packed->resize(packed_size);
+    return true;
+}
+#else
+uint32_t Crc32(const uint8_t* bytes, size_t size) {
+    static const std::array<uint32_t, 256> table = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t n = 0; n < 256; n++) {
+            uint32_t c = n;
+            for (int k = 0; k < 8; k++) {
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            }
+            t[n] = c;
+        }
+        return t;
+    }();
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; i++) {
+        crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+// A zlib stream of stored blocks, each at most 65535 bytes, and the Adler-32 of the data.
+bool Deflate(const std::vector<uint8_t>& raw, std::vector<uint8_t>* packed) {
+    constexpr size_t BLOCK = 65535;
+    packed->assign({0x78, 0x01});
+    size_t at = 0;
+    do {
+        const size_t length = std::min(BLOCK, raw.size() - at);
+        packed->push_back(at + length == raw.size() ? 1 : 0);  // last block, stored
+        packed->push_back(static_cast<uint8_t>(length));
+        packed->push_back(static_cast<uint8_t>(length >> 8));
+        packed->push_back(static_cast<uint8_t>(~length));
+        packed->push_back(static_cast<uint8_t>(~length >> 8));
+        packed->insert(packed->end(), raw.begin() + static_cast<ptrdiff_t>(at),
+                       raw.begin() + static_cast<ptrdiff_t>(at + length));
+        at += length;
+    } while (at < raw.size());
+    uint32_t a = 1;
+    uint32_t b = 0;
+    for (uint8_t byte : raw) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    PutU32(*packed, (b << 16) | a);
+    return true;
+}
+#endif
+
 void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
     PutU32(out, static_cast<uint32_t>(data.size()));
     const size_t type_at = out.size();
     out.insert(out.end(), type, type + 4);
     out.insert(out.end(), data.begin(), data.end());
-    const uLong crc = crc32(0L, out.data() + type_at, static_cast<uInt>(4 + data.size()));
-    PutU32(out, static_cast<uint32_t>(crc));
+    PutU32(out, Crc32(out.data() + type_at, 4 + data.size()));
 }
 
 }  // namespace
@@ -48,13 +114,10 @@ int HostWritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t
             row[3 + 3 * x] = color.blue;
         }
     }
-    uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<uint8_t> packed(packed_size);
-    if (compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()), 9) !=
-        Z_OK) {
+    std::vector<uint8_t> packed;
+    if (!Deflate(raw, &packed)) {
         return 0;
     }
-    packed.resize(packed_size);
 
     std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<uint8_t> header;
