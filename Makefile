@@ -9,7 +9,8 @@ ARGS       ?=
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = bitmap palette wave voice
 
-.PHONY: all deps build assets play test test-fast test-asan bench format soak fuzz clean
+.PHONY: all deps build assets play test test-fast test-asan bench format soak fuzz clean \
+        web clean-web
 
 all: build
 
@@ -66,6 +67,14 @@ fuzz:
 	    $(FUZZ_BUILD)/fuzz/$${t}_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	        -artifact_prefix=$(FUZZ_BUILD)/crashes/$$t/ $(FUZZ_BUILD)/corpus/$$t || exit 1; \
 	done
+
+# The browser page: build-web/ holds index.html, the script, the wasm and the assets, ready
+# for any static web server (python3 -m http.server --bind 127.0.0.1 -d build-web).
+web:
+	JOBS=$(JOBS) scripts/web-build
+
+clean-web:
+	rm -rf build-web build-wasm build-web-tools build-web-test
 
 format:
 	clang-format -i $$(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
