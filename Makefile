@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = bitmap palette wave voice
 
 .PHONY: all deps build assets play test test-fast test-asan bench format soak fuzz clean \
-        web clean-web
+        web test-web clean-web
 
 all: build
 
@@ -72,6 +72,10 @@ fuzz:
 # for any static web server (python3 -m http.server --bind 127.0.0.1 -d build-web).
 web:
 	JOBS=$(JOBS) scripts/web-build
+
+# The wasm unit tests under node, then the page played in headless Chromium.
+test-web:
+	JOBS=$(JOBS) scripts/web-test
 
 clean-web:
 	rm -rf build-web build-wasm build-web-tools build-web-test
