@@ -30,8 +30,8 @@ constexpr int64_t WEB_AUDIO_CATCH_UP = 4800;  // silent: at most 100 ms mixed at
 HostAudioOutput* web_output = nullptr;  // the one open output
 
 // clang-format off
-// The first click or key makes (or wakes) the page's AudioContext. Until it runs, the
-// output's state reads 0.
+// The first click or key makes (or wakes) the page's AudioContext, kept for the page's later
+// games. Until it runs, the output's state reads 0.
 EM_JS(void, web_audio_listen, (int rate), {
     var audio = {rate: rate, next: 0, sources: new Set(), listeners: []};
     function start() {
@@ -55,6 +55,9 @@ EM_JS(void, web_audio_listen, (int rate), {
     });
     audio.start = start;
     Module['qentAudio'] = audio;
+    // A page that had its gesture already (another game, a click while loading) plays at once.
+    var active = navigator.userActivation && navigator.userActivation.hasBeenActive;
+    if (globalThis['qentAudioContext'] || active) start();
 });
 
 EM_JS(void, web_audio_unlisten, (), {

@@ -283,10 +283,13 @@ figures.push(`Escape to the end message: ${Date.now() - escapeAt} ms (the fade i
 check('the pointer is given back',
       await page.evaluate(() => document.pointerLockElement === null));
 const putsBefore = (await record(page)).puts.length;
+const againAt = await page.evaluate(() => performance.now());
 await page.getByText('Play again').click();
 check('"Play again" starts another game',
       await until(async () => (await record(page)).puts.length > putsBefore + 20 &&
                               (await notice(page)).includes('Click to play'), 10000));
+check('the next game plays its sound at once, the page having had its click',
+      await until(async () => (await record(page)).sounds.some(([t]) => t > againAt), 5000));
 check('no error in the console during the game', errors.length === 0, errors.join('; '));
 await page.close();
 
@@ -324,6 +327,10 @@ check('a browser without WebAssembly is told so',
       JSON.stringify(result));
 
 await browser.close();
+if (process.env.WEB_TEST_SECONDS_BEFORE) {
+  const seconds = Number(process.env.WEB_TEST_SECONDS_BEFORE) + Math.round(process.uptime());
+  figures.push(`make test-web: ${seconds} s in all, ${Math.round(process.uptime())} s of them here`);
+}
 for (const line of figures) console.log(`# ${line}`);
 console.log(`web: ${passed} passed, ${failed} failed`);
 process.exit(failed === 0 ? 0 : 1);
