@@ -47,9 +47,20 @@ endif()
 foreach(program make_assets bitmap_replay palette_replay wave_replay voice_replay)
     if(TARGET ${program})
         target_link_options(${program} PRIVATE
+            -O1
             "SHELL:-s NODERAWFS=1"
             "SHELL:-s ENVIRONMENT=node"
             "SHELL:-s EXIT_RUNTIME=1"
             "SHELL:-s ALLOW_MEMORY_GROWTH=1")
     endif()
 endforeach()
+
+# The test programs in one target (make test-web builds these and the page, not the wasm
+# generator's own pack, which the tests do not use).
+if(QENT_TESTS)
+    get_property(qent_test_programs DIRECTORY ${PROJECT_SOURCE_DIR}/tests
+                 PROPERTY BUILDSYSTEM_TARGETS)
+    get_property(qent_replay_programs DIRECTORY ${PROJECT_SOURCE_DIR}/fuzz
+                 PROPERTY BUILDSYSTEM_TARGETS)
+    add_custom_target(web_tests DEPENDS ${qent_test_programs} ${qent_replay_programs})
+endif()

@@ -11,6 +11,9 @@ endif()
 
 # The tests silence some of GCC's warnings by name; clang (em++) does not know them all.
 add_compile_options(-Wno-unknown-warning-option)
+# Built and linked lightly: two dozen programs at -O3 would cost minutes of optimising for
+# runs of seconds.
+add_compile_options(-O1)
 
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)  # one thread: no shared memory in the page
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -23,6 +26,7 @@ target_compile_options(gtest_main PRIVATE -w)
 # GoogleTest names its targets GTest::gtest and GTest::gtest_main itself; whatever links them
 # is a test program, so they carry the settings for node.
 target_link_options(gtest INTERFACE
+    -O1
     "SHELL:-s NODERAWFS=1"
     "SHELL:-s ENVIRONMENT=node"
     "SHELL:-s EXIT_RUNTIME=1"
