@@ -17,7 +17,7 @@ WIN_BUILD  ?= build-windows
 WIN_NATIVE  = $(WIN_BUILD)/native
 
 .PHONY: all deps test-deps build game assets play install test test-fast test-asan bench \
-        format soak fuzz clean font-atlas deb test-deb windows test-windows
+        format soak fuzz clean font-atlas deb test-deb windows test-windows web test-web clean-web
 
 all: game
 
@@ -132,9 +132,22 @@ test-windows: windows
 	@scripts/install-deps wine
 	scripts/test-windows $(WIN_BUILD)
 
+# The browser page: build-web/ holds index.html, the script, the wasm and the assets, ready
+# for any static web server (python3 -m http.server --bind 127.0.0.1 -d build-web).
+web:
+	JOBS=$(JOBS) scripts/web-build
+
+# The wasm unit tests under node, then the page played in headless Chromium.
+test-web:
+	JOBS=$(JOBS) scripts/web-test
+
+clean-web:
+	rm -rf build-web build-wasm build-web-tools build-web-test
+
 format:
 	clang-format -i $$(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
 
 clean:
 	rm -rf $(PLAY_BUILD) $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) \
-	    $(WIN_NATIVE) build-deb dist
+	    $(WIN_NATIVE) build-deb dist build-web build-wasm build-web-tools \
+	    build-web-test

@@ -332,5 +332,8 @@ int HostInputLiveObjects();  // root objects and devices not yet released
 // The key number of a USB keyboard usage (SDL's scancodes are these), 0 for keys without one.
 constexpr int HOST_USB_USAGE_COUNT = 512;
 int HostInputUsbUsageToKey(int usage);
+// The USB usage of a browser's KeyboardEvent.code ("KeyA", "Enter", "NumpadEnter"...), in the
+// numbering above; 0 for a null, empty or unknown code.
+int HostInputBrowserCodeToUsage(const char* code);
 
 #endif

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "platform/host_input.h"
@@ -163,6 +164,169 @@ constexpr std::array<uint8_t, HOST_USB_USAGE_COUNT> MakeUsageTable() {
 
 constexpr std::array<uint8_t, HOST_USB_USAGE_COUNT> USAGE_TABLE = MakeUsageTable();
 
+// The browser's key codes name the key's place on a US keyboard, whatever the layout; the
+// media keys take SDL's numbers past the keyboard page, as the table above does. "OSLeft",
+// "OSRight" and "Volume*" are older browsers' names.
+struct BrowserCode {
+    const char* code;
+    int usage;
+};
+
+constexpr BrowserCode BROWSER_CODES[] = {
+    {"KeyA", 4},
+    {"KeyB", 5},
+    {"KeyC", 6},
+    {"KeyD", 7},
+    {"KeyE", 8},
+    {"KeyF", 9},
+    {"KeyG", 10},
+    {"KeyH", 11},
+    {"KeyI", 12},
+    {"KeyJ", 13},
+    {"KeyK", 14},
+    {"KeyL", 15},
+    {"KeyM", 16},
+    {"KeyN", 17},
+    {"KeyO", 18},
+    {"KeyP", 19},
+    {"KeyQ", 20},
+    {"KeyR", 21},
+    {"KeyS", 22},
+    {"KeyT", 23},
+    {"KeyU", 24},
+    {"KeyV", 25},
+    {"KeyW", 26},
+    {"KeyX", 27},
+    {"KeyY", 28},
+    {"KeyZ", 29},
+    {"Digit1", 30},
+    {"Digit2", 31},
+    {"Digit3", 32},
+    {"Digit4", 33},
+    {"Digit5", 34},
+    {"Digit6", 35},
+    {"Digit7", 36},
+    {"Digit8", 37},
+    {"Digit9", 38},
+    {"Digit0", 39},
+    {"Enter", 40},
+    {"Escape", 41},
+    {"Backspace", 42},
+    {"Tab", 43},
+    {"Space", 44},
+    {"Minus", 45},
+    {"Equal", 46},
+    {"BracketLeft", 47},
+    {"BracketRight", 48},
+    {"Backslash", 49},
+    {"Semicolon", 51},
+    {"Quote", 52},
+    {"Backquote", 53},
+    {"Comma", 54},
+    {"Period", 55},
+    {"Slash", 56},
+    {"CapsLock", 57},
+    {"F1", 58},
+    {"F2", 59},
+    {"F3", 60},
+    {"F4", 61},
+    {"F5", 62},
+    {"F6", 63},
+    {"F7", 64},
+    {"F8", 65},
+    {"F9", 66},
+    {"F10", 67},
+    {"F11", 68},
+    {"F12", 69},
+    {"PrintScreen", 70},
+    {"ScrollLock", 71},
+    {"Pause", 72},
+    {"Insert", 73},
+    {"Home", 74},
+    {"PageUp", 75},
+    {"Delete", 76},
+    {"End", 77},
+    {"PageDown", 78},
+    {"ArrowRight", 79},
+    {"ArrowLeft", 80},
+    {"ArrowDown", 81},
+    {"ArrowUp", 82},
+    {"NumLock", 83},
+    {"NumpadDivide", 84},
+    {"NumpadMultiply", 85},
+    {"NumpadSubtract", 86},
+    {"NumpadAdd", 87},
+    {"NumpadEnter", 88},
+    {"Numpad1", 89},
+    {"Numpad2", 90},
+    {"Numpad3", 91},
+    {"Numpad4", 92},
+    {"Numpad5", 93},
+    {"Numpad6", 94},
+    {"Numpad7", 95},
+    {"Numpad8", 96},
+    {"Numpad9", 97},
+    {"Numpad0", 98},
+    {"NumpadDecimal", 99},
+    {"IntlBackslash", 100},
+    {"ContextMenu", 101},
+    {"Power", 102},
+    {"NumpadEqual", 103},
+    {"F13", 104},
+    {"F14", 105},
+    {"F15", 106},
+    {"F16", 107},
+    {"F17", 108},
+    {"F18", 109},
+    {"F19", 110},
+    {"F20", 111},
+    {"F21", 112},
+    {"F22", 113},
+    {"F23", 114},
+    {"F24", 115},
+    {"Help", 117},
+    {"AudioVolumeMute", 127},
+    {"VolumeMute", 127},
+    {"AudioVolumeUp", 128},
+    {"VolumeUp", 128},
+    {"AudioVolumeDown", 129},
+    {"VolumeDown", 129},
+    {"NumpadComma", 133},
+    {"IntlRo", 135},
+    {"KanaMode", 136},
+    {"IntlYen", 137},
+    {"Convert", 138},
+    {"NonConvert", 139},
+    {"Lang1", 144},
+    {"Lang2", 145},
+    {"ControlLeft", 224},
+    {"ShiftLeft", 225},
+    {"AltLeft", 226},
+    {"MetaLeft", 227},
+    {"OSLeft", 227},
+    {"ControlRight", 228},
+    {"ShiftRight", 229},
+    {"AltRight", 230},
+    {"MetaRight", 231},
+    {"OSRight", 231},
+    {"MediaTrackNext", 258},
+    {"MediaTrackPrevious", 259},
+    {"MediaStop", 260},
+    {"MediaPlayPause", 261},
+    {"MediaSelect", 263},
+    {"LaunchMail", 265},
+    {"LaunchApp2", 266},
+    {"LaunchApp1", 267},
+    {"BrowserSearch", 268},
+    {"BrowserHome", 269},
+    {"BrowserBack", 270},
+    {"BrowserForward", 271},
+    {"BrowserStop", 272},
+    {"BrowserRefresh", 273},
+    {"BrowserFavorites", 274},
+    {"Sleep", 282},
+};
+
 }  // namespace
 
 int HostInputUsbUsageToKey(int usage) {
@@ -170,4 +334,16 @@ int HostInputUsbUsageToKey(int usage) {
         return 0;
     }
     return USAGE_TABLE[static_cast<size_t>(usage)];
+}
+
+int HostInputBrowserCodeToUsage(const char* code) {
+    if (code == nullptr) {
+        return 0;
+    }
+    for (const BrowserCode& entry : BROWSER_CODES) {
+        if (std::strcmp(entry.code, code) == 0) {
+            return entry.usage;
+        }
+    }
+    return 0;
 }
