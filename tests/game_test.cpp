@@ -272,8 +272,8 @@ TEST(GameAssetsTest, EachRefusalSaysWhatIsWrong) {
         };
     };
     // A PCM WAVE whose data chunk takes the file past 64 MiB (sparse: nothing is written).
-    const uint32_t data_size = 64u * 1024 * 1024 - 36 + 2;
-    const auto large_wave = [data_size](const std::string& path) {
+    constexpr uint32_t data_size = 64u * 1024 * 1024 - 36 + 2;
+    const auto large_wave = [](const std::string& path) {
         std::vector<uint8_t> head = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W', 'A', 'V',
                                      'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
                                      1,   0,   0x11, 0x2B, 0,   0,   0x11, 0x2B, 0,   0,   1,
