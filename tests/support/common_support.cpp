@@ -2,10 +2,12 @@
 
 #include "tests/support/common_support.h"
 
+#if QENT_HAVE_POSIX_FILES
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -88,6 +90,7 @@ std::string ReadText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+#if QENT_HAVE_POSIX_FILES
 ChildResult RunInChild(double seconds, const std::function<std::string()>& body) {
     int fds[2];
     if (pipe(fds) != 0) {
@@ -145,6 +148,7 @@ ChildResult RunInChild(double seconds, const std::function<std::string()>& body)
     result.finished = result.finished && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return result;
 }
+#endif
 
 std::vector<uint8_t> SurfaceBytes(HostSurface* surface) {
     HostSurfaceDesc desc{};
