@@ -242,19 +242,16 @@ TEST(GameAssetsTest, CheckNamesTheFirstBadFileAndTheWayToMakeThem) {
     }
 }
 
+#if QENT_HAVE_POSIX_FILES
 // What the check says about folder, run where a blocking open fails the test instead of
 // stopping it: "<result> <message>".
 std::string CheckInChild(const std::string& folder) {
-#if QENT_HAVE_POSIX_FILES
     const ChildResult got = RunInChild(10, [&] {
         char message[512] = "unset";
         const int result = GameCheckAssets(folder.c_str(), message, sizeof message);
         return std::to_string(result) + " " + message;
     });
     return got.finished ? got.output : "no answer within 10 s";
-#else
-    return "no child processes here";
-#endif
 }
 
 // The words for file in folder: the problem, the file and the folder, the detail, then the
@@ -264,6 +261,7 @@ std::string Refusal(const std::string& problem, const std::string& file, const s
     return "0 qent: " + problem + " \"" + file + "\" in " +
            std::filesystem::canonical(folder).string() + detail + "; make the nine asset files";
 }
+#endif
 
 // A special file, a link that leads nowhere or a wave too large: each named for what it is.
 TEST(GameAssetsTest, EachRefusalSaysWhatIsWrong) {
