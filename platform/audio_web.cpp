@@ -55,9 +55,9 @@ EM_JS(void, web_audio_listen, (int rate), {
     });
     audio.start = start;
     Module['qentAudio'] = audio;
-    // A page that had its gesture already (another game, a click while loading) plays at once.
-    var active = navigator.userActivation && navigator.userActivation.hasBeenActive;
-    if (globalThis['qentAudioContext'] || active) start();
+    // A page that woke the sound for an earlier game plays the next one at once. (The page's
+    // own activation flag is not asked: a headless browser may report it set before any click.)
+    if (globalThis['qentAudioContext']) start();
 });
 
 EM_JS(void, web_audio_unlisten, (), {
