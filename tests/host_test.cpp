@@ -2,10 +2,6 @@
 // flips, palettes, object lifetimes, and files opened for reading.
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/stat.h>  // mkfifo, where QENT_HAVE_POSIX_FILES
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +13,13 @@
 #include "platform/host.h"
 #include "platform/host_file.h"
 #include "tests/support/common_support.h"
+
+#if QENT_HAVE_POSIX_FILES
+#include <sys/socket.h>
+#include <sys/stat.h>  // mkfifo
+#include <sys/un.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
