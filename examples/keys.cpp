@@ -32,7 +32,8 @@ bool WriteTone(const std::string& path) {
     }
     std::fwrite(header, sizeof header, 1, file);  // little-endian fields, as RIFF wants
     for (uint32_t i = 0; i < count; i++) {
-        std::fputc(128 + static_cast<int>(90 * std::sin(i * 2 * std::numbers::pi * 440 / rate)), file);
+        std::fputc(128 + static_cast<int>(90 * std::sin(i * 2 * std::numbers::pi * 440 / rate)),
+                   file);
     }
     return std::fclose(file) == 0;
 }
