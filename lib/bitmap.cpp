@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "lib/bytes.h"
 #include "lib/display.h"
 #include "platform/host_file.h"
 
@@ -18,17 +19,8 @@ constexpr int COLOR_TABLE_SIZE = 256 * 4;
 constexpr uint32_t BI_RGB = 0;
 constexpr int64_t MAX_SIDE = 16384;
 
-uint16_t ReadU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 int32_t ReadI32(const uint8_t* p) {
-    return static_cast<int32_t>(ReadU32(p));
+    return static_cast<int32_t>(BytesLe32(p));
 }
 
 // Reads exactly count bytes at offset; false on a short read or a failed seek.
@@ -186,11 +178,11 @@ int BitmapFileLoad(BitmapFile* bitmap, const char* filename) {
     }
     // The file header is kept as read, also when the file turns out to be unusable.
     BitmapFileHeader& fh = bitmap->file_header;
-    fh.bfType = ReadU16(raw);
-    fh.bfSize = ReadU32(raw + 2);
-    fh.bfReserved1 = ReadU16(raw + 6);
-    fh.bfReserved2 = ReadU16(raw + 8);
-    fh.bfOffBits = ReadU32(raw + 10);
+    fh.bfType = BytesLe16(raw);
+    fh.bfSize = BytesLe32(raw + 2);
+    fh.bfReserved1 = BytesLe16(raw + 6);
+    fh.bfReserved2 = BytesLe16(raw + 8);
+    fh.bfOffBits = BytesLe32(raw + 10);
     if (fh.bfType != BMP_MAGIC ||
         !ReadAt(file, FILE_HEADER_SIZE, raw + FILE_HEADER_SIZE, INFO_HEADER_SIZE)) {
         std::fclose(file);
@@ -198,17 +190,17 @@ int BitmapFileLoad(BitmapFile* bitmap, const char* filename) {
     }
     const uint8_t* ip = raw + FILE_HEADER_SIZE;
     BitmapInfoHeader info;
-    info.biSize = ReadU32(ip);
+    info.biSize = BytesLe32(ip);
     info.biWidth = ReadI32(ip + 4);
     info.biHeight = ReadI32(ip + 8);
-    info.biPlanes = ReadU16(ip + 12);
-    info.biBitCount = ReadU16(ip + 14);
-    info.biCompression = ReadU32(ip + 16);
-    info.biSizeImage = ReadU32(ip + 20);
+    info.biPlanes = BytesLe16(ip + 12);
+    info.biBitCount = BytesLe16(ip + 14);
+    info.biCompression = BytesLe32(ip + 16);
+    info.biSizeImage = BytesLe32(ip + 20);
     info.biXPelsPerMeter = ReadI32(ip + 24);
     info.biYPelsPerMeter = ReadI32(ip + 28);
-    info.biClrUsed = ReadU32(ip + 32);
-    info.biClrImportant = ReadU32(ip + 36);
+    info.biClrUsed = BytesLe32(ip + 32);
+    info.biClrImportant = BytesLe32(ip + 36);
 
     // A refused file leaves the information header, the palette and the pixels as they
     // were, so the record still describes its previous picture.
