@@ -117,7 +117,8 @@ std::vector<AssetFolder> AssetFolders() {
 int AssetsPresent(const std::string& folder, const char** first_missing) {
     int present = 0;
     *first_missing = nullptr;
-    for (const char* name : game_asset_names) {
+    for (const GameAsset& asset : game_assets) {
+        const char* name = asset.file;
         std::error_code error;
         if (std::filesystem::exists(std::filesystem::path(folder) / name, error)) {
             present++;

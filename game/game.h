@@ -41,9 +41,34 @@ constexpr uint32_t TEXT_YELLOW = 0x00FFFF;
 constexpr uint32_t TEXT_RED = 0x0000FF;
 constexpr uint32_t TEXT_CYAN = 0xFFFF32;  // red 50, green 255, blue 255
 
-// ---- The nine asset files, read from the working folder
+// ---- The nine asset files, read from the working folder, described once: what start-up
+// loads each into, and so what the asset check asks of it.
 constexpr int GAME_ASSET_COUNT = 9;
-extern const char* const game_asset_names[GAME_ASSET_COUNT];
+constexpr int GAME_ASSET_BACKGROUND = 0;  // a whole 640x480 screen
+constexpr int GAME_ASSET_SPRITE = 1;      // one row of bordered cells, a frame in each
+constexpr int GAME_ASSET_SOUND = 2;       // an 8-bit mono WAVE
+
+struct BOB;
+struct BitmapImage;
+
+struct GameAsset {
+    const char* file;
+    int kind;   // GAME_ASSET_*
+    int width;  // a background's size, or a sprite's frame (its cell is one more)
+    int height;
+    int frames;           // a sprite's frames
+    int ticks_per_frame;  // a sprite's animation speed
+    int dx;               // a sprite's start velocity
+    int dy;
+    int x;  // a sprite's start position; the duck's is drawn at start-up
+    int y;
+    BitmapImage* image;  // where a background goes
+    BOB* bob;            // where a sprite goes
+    int* sound;          // where a sound's id goes
+};
+
+// In load order: each background sets the palette, so the last one's stays.
+extern const GameAsset game_assets[GAME_ASSET_COUNT];
 
 // ---- Game variables (their initial values are static: the first frame is the intro's)
 extern int game_state;                 // the current GAME_STATE_*
@@ -77,6 +102,10 @@ extern BOB lock_bob;                      // the cross-hair locked on the duck
 extern BOB duck_bob;                      // the flying duck
 extern BOB dead_duck_bob;                 // the shot duck
 extern BitmapFile load_bitmap;            // each picture file in turn while it is copied out
+
+// Every game variable back to its value at program start, for a second game in one process
+// (a test's); the sound ids become -1 and the texts empty.
+void GameResetVariables();
 
 // ---- Entry points, called by the shell
 int GameStartup();   // once, after the window is made; always 1

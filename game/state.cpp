@@ -41,6 +41,48 @@ BOB duck_bob;
 BOB dead_duck_bob;
 BitmapFile load_bitmap;
 
+void GameResetVariables() {
+    game_state = GAME_STATE_INTRO;
+    score = 0;
+    lives = START_LIVES;
+    level = 1;
+    misses = 0;
+    level_hits = 0;
+    level_escapes = 0;
+    level_misses = 0;
+    intro_frame = 0;
+    fire_latch = false;
+    enter_latch = false;
+    lock_tone_on = false;
+    dead_duck_active = false;
+    bonus_text_x = 180;
+    bonus_text_y = 190;
+    rifle_sound = -1;
+    beep_sound = -1;
+    hud_text[0] = '\0';
+    score_text[0] = '\0';
+    level_text[0] = '\0';
+}
+
+const GameAsset game_assets[GAME_ASSET_COUNT] = {
+    // file, kind, width, height, frames, ticks, dx, dy, x, y, image, bob, sound
+    {"TOXICBG.BMP", GAME_ASSET_BACKGROUND, 640, 480, 0, 0, 0, 0, 0, 0, &play_background, nullptr,
+     nullptr},
+    {"death.BMP", GAME_ASSET_BACKGROUND, 640, 480, 0, 0, 0, 0, 0, 0, &game_over_background, nullptr,
+     nullptr},
+    {"start.BMP", GAME_ASSET_BACKGROUND, 640, 480, 0, 0, 0, 0, 0, 0, &title_background, nullptr,
+     nullptr},
+    {"Scanning.BMP", GAME_ASSET_SPRITE, 64, 64, 4, 3, 0, 0, 200, 200, nullptr, &crosshair_bob,
+     nullptr},
+    {"Lockedon.bmp", GAME_ASSET_SPRITE, 64, 64, 7, 2, 0, 0, 100, 100, nullptr, &lock_bob, nullptr},
+    {"Duck.bmp", GAME_ASSET_SPRITE, 128, 64, 6, 3, -START_DUCK_SPEED, 0, 0, 0, nullptr, &duck_bob,
+     nullptr},
+    {"deadduck.bmp", GAME_ASSET_SPRITE, 128, 64, 3, 3, 0, 0, 0, 0, nullptr, &dead_duck_bob,
+     nullptr},
+    {"Rifle.WAV", GAME_ASSET_SOUND, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, &rifle_sound},
+    {"Beep.wav", GAME_ASSET_SOUND, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, &beep_sound},
+};
+
 namespace {
 
 constexpr int32_t SCREEN_WIDTH = 640;
@@ -49,65 +91,29 @@ constexpr int32_t SCREEN_BPP = 8;
 constexpr int SPRITE_FLAGS = BOB_FLAG_VISIBLE | BOB_FLAG_FRAME_CYCLE;
 constexpr int SOUND_CONTROLS = 0xE0;  // volume, pan and frequency control
 
-struct BackgroundLoad {
-    const char* file;
-    BitmapImage* image;
-};
-
-// Loaded in this order: each sets the palette, so the last one's stays.
-const BackgroundLoad BACKGROUNDS[] = {
-    {"TOXICBG.BMP", &play_background},
-    {"death.BMP", &game_over_background},
-    {"start.BMP", &title_background},
-};
-
-struct SpriteLoad {
-    const char* file;
-    BOB* bob;
-    int width;
-    int height;
-    int frames;
-    int ticks_per_frame;
-    int dx;
-    int dy;
-};
-
-const SpriteLoad SPRITES[] = {
-    {"Scanning.BMP", &crosshair_bob, 64, 64, 4, 3, 0, 0},
-    {"Lockedon.bmp", &lock_bob, 64, 64, 7, 2, 0, 0},
-    {"Duck.bmp", &duck_bob, 128, 64, 6, 3, -START_DUCK_SPEED, 0},
-    {"deadduck.bmp", &dead_duck_bob, 128, 64, 3, 3, 0, 0},
-};
-
-// Start positions; the duck's needs the display width and a random height.
-void SpriteStartPosition(const BOB* bob, int* x, int* y) {
-    *x = 0;
-    *y = 0;
-    if (bob == &crosshair_bob) {
-        *x = 200;
-        *y = 200;
-    } else if (bob == &lock_bob) {
-        *x = 100;
-        *y = 100;
-    } else if (bob == &duck_bob) {
+// The duck enters at the right edge at a random height; the others start where listed.
+void SpriteStartPosition(const GameAsset& asset, int* x, int* y) {
+    *x = asset.x;
+    *y = asset.y;
+    if (asset.bob == &duck_bob) {
         *x = display_width;
-        *y = std::rand() % (SCREEN_HEIGHT - bob->height);
+        *y = std::rand() % (SCREEN_HEIGHT - asset.bob->height);
     }
 }
 
-void LoadBackground(const BackgroundLoad& load) {
+void LoadBackground(const GameAsset& load) {
     // A picture that failed to load is never copied from (the assets are checked before
     // start-up, so this only guards against a file changed in between).
     if (!BitmapFileLoad(&load_bitmap, load.file)) {
         return;
     }
-    ImageCreate(load.image, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+    ImageCreate(load.image, 0, 0, load.width, load.height);
     ImageLoad(load.image, &load_bitmap, 0, 0, LOAD_BY_POSITION);
     PaletteSetAll(load_bitmap.palette);
     BitmapFileUnload(&load_bitmap);
 }
 
-void LoadSprite(const SpriteLoad& load) {
+void LoadSprite(const GameAsset& load) {
     int loaded = BitmapFileLoad(&load_bitmap, load.file);
     BobCreate(load.bob, 0, 0, load.width, load.height, load.frames, SPRITE_FLAGS,
               DDSCAPS_SYSTEMMEMORY);
@@ -115,7 +121,7 @@ void LoadSprite(const SpriteLoad& load) {
     BobSetVelocity(load.bob, load.dx, load.dy);
     int x = 0;
     int y = 0;
-    SpriteStartPosition(load.bob, &x, &y);
+    SpriteStartPosition(load, &x, &y);
     BobSetPosition(load.bob, x, y);
     if (loaded) {
         for (int i = 0; i < load.frames; i++) {
@@ -131,11 +137,12 @@ int GameStartup() {
     std::srand(ClockMark());
     DisplayInit(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP);
 
-    for (const BackgroundLoad& load : BACKGROUNDS) {
-        LoadBackground(load);
-    }
-    for (const SpriteLoad& load : SPRITES) {
-        LoadSprite(load);
+    for (const GameAsset& asset : game_assets) {
+        if (asset.kind == GAME_ASSET_BACKGROUND) {
+            LoadBackground(asset);
+        } else if (asset.kind == GAME_ASSET_SPRITE) {
+            LoadSprite(asset);
+        }
     }
 
     InputInit();
@@ -143,8 +150,11 @@ int GameStartup() {
     MouseInit();
 
     SoundInit();
-    rifle_sound = SoundLoadWave("Rifle.WAV", SOUND_CONTROLS);
-    beep_sound = SoundLoadWave("Beep.wav", SOUND_CONTROLS);
+    for (const GameAsset& asset : game_assets) {
+        if (asset.kind == GAME_ASSET_SOUND) {
+            *asset.sound = SoundLoadWave(asset.file, SOUND_CONTROLS);
+        }
+    }
 
     HostRect screen_rect{0, 0, display_width, display_height};
     display_clipper = ClipperAttach(back_surface, 1, &screen_rect);

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "lib/app.h"
+#include "lib/bytes.h"
 #include "platform/host_file.h"
 
 SoundSlot sound_table[SOUND_TABLE_SIZE];
@@ -71,15 +72,6 @@ void ClearSlot(int id) {
     sound_table[id] = SoundSlot{nullptr, SOUND_SLOT_FREE, 0, 0, id};
 }
 
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t Le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 // Reads up to count bytes at offset; returns how many were read.
 size_t ReadAt(FILE* file, uint64_t offset, void* out, size_t count) {
     if (offset > static_cast<uint64_t>(LLONG_MAX) ||
@@ -108,31 +100,43 @@ int WaveFindChunks(FILE* file, uint64_t file_size, WaveChunks* chunks) {
             std::memcmp(header + 8, "WAVE", 4) == 0) {
             break;
         }
-        riff = ChunkEnd(riff, Le32(header + 4));
+        riff = ChunkEnd(riff, BytesLe32(header + 4));
     }
-    const uint64_t riff_end = std::min<uint64_t>(riff + 8 + Le32(header + 4), file_size);
+    const uint64_t riff_end = std::min<uint64_t>(riff + 8 + BytesLe32(header + 4), file_size);
 
     const uint64_t format = riff + 12;
     uint8_t wfmtx[WAVE_FORMAT_BYTES];
     if (ReadAt(file, format, header, 8) != 8 ||
         ReadAt(file, format + 8, wfmtx, WAVE_FORMAT_BYTES) != WAVE_FORMAT_BYTES ||
-        Le16(wfmtx) != WAVE_FORMAT_PCM) {
+        BytesLe16(wfmtx) != WAVE_FORMAT_PCM) {
         return 0;
     }
-    chunks->rate = Le32(wfmtx + 4);
+    chunks->rate = BytesLe32(wfmtx + 4);
 
-    uint64_t chunk = ChunkEnd(format, Le32(header + 4));
+    uint64_t chunk = ChunkEnd(format, BytesLe32(header + 4));
     for (;;) {
         if (chunk + 8 > riff_end || ReadAt(file, chunk, header, 8) != 8) {
             return 0;
         }
         if (std::memcmp(header, "data", 4) == 0) {
             chunks->data_offset = chunk + 8;
-            chunks->data_size = Le32(header + 4);
+            chunks->data_size = BytesLe32(header + 4);
             return 1;
         }
-        chunk = ChunkEnd(chunk, Le32(header + 4));
+        chunk = ChunkEnd(chunk, BytesLe32(header + 4));
     }
+}
+
+// The chunks of the open file, whose data chunk must lie inside it: one that runs past the
+// end is refused like a missing one, so a few bytes cannot make the loader set aside the
+// 256 MB a size field can name.
+int WaveLocate(FILE* file, WaveChunks* chunks) {
+    off_t end = -1;
+    if (fseeko(file, 0, SEEK_END) == 0) {
+        end = ftello(file);
+    }
+    return end >= 0 && WaveFindChunks(file, static_cast<uint64_t>(end), chunks) &&
+           static_cast<uint64_t>(end) >= chunks->data_offset + chunks->data_size;
 }
 
 // Creates the claimed slot's buffer and copies count bytes into it through a lock from the
@@ -205,15 +209,8 @@ int SoundLoadWave(const char* filename, int control_flags) {
     if (file == nullptr) {
         return -1;
     }
-    off_t end = -1;
-    if (fseeko(file, 0, SEEK_END) == 0) {
-        end = ftello(file);
-    }
     WaveChunks chunks{};
-    // A data chunk that runs past the end of the file is refused like a missing one: a few
-    // bytes must not make the loader set aside the 256 MB a size field can name.
-    if (end < 0 || !WaveFindChunks(file, static_cast<uint64_t>(end), &chunks) ||
-        static_cast<uint64_t>(end) < chunks.data_offset + chunks.data_size) {
+    if (!WaveLocate(file, &chunks)) {
         std::fclose(file);
         return -1;
     }
@@ -237,6 +234,20 @@ int SoundLoadWave(const char* filename, int control_flags) {
     const int result = SlotFill(id, block, chunks.data_size, flags);
     delete[] block;
     return result;
+}
+
+int SoundCheckWave(const char* filename, uint32_t* data_size) {
+    FILE* file = filename == nullptr ? nullptr : HostFileOpenRead(filename, "rb", nullptr);
+    if (file == nullptr) {
+        return 0;
+    }
+    WaveChunks chunks{};
+    const int found = WaveLocate(file, &chunks);
+    std::fclose(file);
+    if (found && data_size != nullptr) {
+        *data_size = chunks.data_size;
+    }
+    return found;
 }
 
 int SoundLoadVoice(const char* filename) {

@@ -29,6 +29,10 @@ extern int sound_init_pending;         // 1 until the first SoundInit
 int SoundInit();  // first call: the device; every call: stops, frees and empties the table
 // control_flags: DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME as wanted.
 int SoundLoadWave(const char* filename, int control_flags);
+// 1 when the file is a PCM RIFF WAVE whose data chunk lies inside it, the layout
+// SoundLoadWave reads, with *data_size (may be null) the chunk's size; the loader also needs
+// it to be 1..DSBSIZE_MAX. Needs no device and takes no slot; 0 for anything else.
+int SoundCheckWave(const char* filename, uint32_t* data_size);
 int SoundLoadVoice(const char* filename);  // all three controls
 int SoundCopy(int source_id);              // plays the same samples with its own settings
 

@@ -38,8 +38,8 @@ constexpr uint64_t ASSET_FINGERPRINT = 0x0a825f687a8126f2ULL;
 // FNV-1a 64 over the nine files' bytes, in their listed order.
 uint64_t AssetFingerprint() {
     uint64_t hash = 0xcbf29ce484222325ULL;
-    for (const char* name : game_asset_names) {
-        std::ifstream file(GameAssetFolder() + "/" + name, std::ios::binary);
+    for (const GameAsset& asset : game_assets) {
+        std::ifstream file(GameAssetFolder() + "/" + asset.file, std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
                                 std::istreambuf_iterator<char>());
         for (char byte : bytes) {

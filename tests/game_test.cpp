@@ -218,6 +218,8 @@ TEST(GameAssetsTest, CheckNamesTheFirstBadFileAndTheWayToMakeThem) {
         {"Beep.wav", nullptr, 20, {3, 0}},                // format tag 3
         {"Beep.wav", nullptr, 36, {'d', 'a', 't', 'x'}},  // no data chunk
         {"Beep.wav", nullptr, 0, {'R', 'I', 'F', 'X'}},   // not RIFF
+        {"Rifle.WAV", nullptr, 40, {0, 0, 0, 0x7F}},      // data past the end of the file
+        {"Rifle.WAV", nullptr, 40, {0, 0, 0, 0}},         // no sound at all
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.file) + (c.patch.empty() ? "" : " patched"));
@@ -276,8 +278,9 @@ TEST(GameAssetsTest, EachRefusalSaysWhatIsWrong) {
             return symlink((target.empty() ? path : target).c_str(), path.c_str()) == 0;
         };
     };
-    // A PCM WAVE whose data chunk takes the file past 64 MiB (sparse: nothing is written).
-    constexpr uint32_t data_size = 64u * 1024 * 1024 - 36 + 2;
+    // A PCM WAVE whose sound is one byte more than a buffer can hold (sparse: nothing is
+    // written).
+    constexpr uint32_t data_size = DSBSIZE_MAX + 1;
     const auto large_wave = [](const std::string& path) {
         std::vector<uint8_t> head = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W', 'A', 'V',
                                      'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
@@ -304,8 +307,8 @@ TEST(GameAssetsTest, EachRefusalSaysWhatIsWrong) {
         {"death.BMP", link_to(""), "cannot read", " (" + std::string(std::strerror(ELOOP)) + ")"},
         {"deadduck.bmp", link_to("/nowhere/at/all"), "cannot find", ""},
         {"Rifle.WAV", large_wave, "cannot use",
-         " (a WAVE file of at most 64 MiB is needed; this one has " +
-             std::to_string(44 + uint64_t{data_size}) + " bytes)"},
+         " (a WAVE file with at most " + std::to_string(DSBSIZE_MAX) +
+             " bytes of sound is needed; this one has " + std::to_string(data_size) + ")"},
     };
     for (const auto& c : cases) {
         const std::string copy = GameAssetCopy();

@@ -72,29 +72,6 @@ std::string GameAssetCopy() {
     return error ? std::string() : copy;
 }
 
-void GameResetVariables() {
-    game_state = GAME_STATE_INTRO;
-    score = 0;
-    lives = START_LIVES;
-    level = 1;
-    misses = 0;
-    level_hits = 0;
-    level_escapes = 0;
-    level_misses = 0;
-    intro_frame = 0;
-    fire_latch = false;
-    enter_latch = false;
-    lock_tone_on = false;
-    dead_duck_active = false;
-    bonus_text_x = 180;
-    bonus_text_y = 190;
-    rifle_sound = -1;
-    beep_sound = -1;
-    hud_text[0] = '\0';
-    score_text[0] = '\0';
-    level_text[0] = '\0';
-}
-
 uint64_t GameFrameHash() {
     int32_t width = 0;
     int32_t height = 0;
@@ -143,7 +120,6 @@ void GameTest::StartIn(const std::string& folder) {
     started = false;
     HeadlessReset();
     HostInputReset();
-    HostAudioRefuse(0);
     HostRefuse(refuse_at_start);
     // Busy waits end: every clock read moves the manual clock on by a millisecond.
     HeadlessSetAutoAdvance(1);
@@ -169,7 +145,6 @@ void GameTest::TearDown() {
         GameTeardown();
     }
     HostInputReset();
-    HostAudioRefuse(0);
     HeadlessReset();
     if (!old_folder.empty()) {
         EXPECT_EQ(chdir(old_folder.c_str()), 0);

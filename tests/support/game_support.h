@@ -17,9 +17,6 @@ const std::string& GameAssetFolder();
 // A fresh copy of the asset folder that a test may change; empty on failure.
 std::string GameAssetCopy();
 
-// Every game variable back to its value before start-up, as at program start.
-void GameResetVariables();
-
 // FNV-1a 64 over the last presented frame: its pixels, then its palette's 256 entries.
 uint64_t GameFrameHash();
 // Pixels of the last presented frame inside the rectangle that differ from image's.
