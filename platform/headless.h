@@ -33,7 +33,15 @@ constexpr uint32_t HOST_REFUSE_REGISTER_CLASS = 1u << 11;
 constexpr uint32_t HOST_REFUSE_CREATE_WINDOW = 1u << 12;
 constexpr uint32_t HOST_REFUSE_AUDIO_DEVICE = 1u << 13;
 constexpr uint32_t HOST_REFUSE_INPUT = 1u << 14;
-void HostRefuse(uint32_t operations);  // replaces the set of refused operations
+constexpr uint32_t HOST_REFUSE_AUDIO_CREATE_BUFFER = 1u << 15;
+constexpr uint32_t HOST_REFUSE_AUDIO_DUPLICATE = 1u << 16;
+constexpr uint32_t HOST_REFUSE_AUDIO_LOCK = 1u << 17;
+constexpr uint32_t HOST_REFUSE_AUDIO_UNLOCK = 1u << 18;
+constexpr uint32_t HOST_REFUSE_AUDIO_PLAY = 1u << 19;
+constexpr uint32_t HOST_REFUSE_AUDIO_SET_POSITION = 1u << 20;
+constexpr uint32_t HOST_REFUSE_AUDIO_STATUS = 1u << 21;
+// Replaces the set of refused operations; HeadlessReset clears it.
+void HostRefuse(uint32_t operations);
 uint32_t HostRefused();
 
 // ---- What was presented

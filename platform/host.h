@@ -139,8 +139,11 @@ struct HostSurfaceCaps {
     uint32_t dwCaps;  // DDSCAPS_* bits
 };
 
+// The size a surface description says it has: the record's size on the original platform.
+constexpr uint32_t HOST_SURFACE_DESC_SIZE = 108;
+
 struct HostSurfaceDesc {  // DDSURFACEDESC: what the library asks for and what a lock returns
-    uint32_t dwSize;      // 108, the record's size on the original platform
+    uint32_t dwSize;      // HOST_SURFACE_DESC_SIZE
     uint32_t dwFlags;     // DDSD_* bits saying which fields are valid
     uint32_t dwHeight;
     uint32_t dwWidth;

@@ -81,7 +81,6 @@ namespace {
 
 struct AudioState {
     std::mutex mutex;
-    uint32_t refused = 0;
     int live_buffers = 0;
 };
 
@@ -91,7 +90,7 @@ AudioState& Audio() {
 }
 
 bool Refused(uint32_t operation) {
-    return (Audio().refused & operation) != 0;
+    return (HostRefused() & operation) != 0;
 }
 
 // Gain for an attenuation in hundredths of a decibel; -10000 and below is silence.
@@ -347,7 +346,7 @@ HostAudioBuffer* HostAudioBufferCreate(HostAudioDevice* device, const HostAudioB
         desc->dwReserved != 0 || (desc->dwFlags & DSBCAPS_PRIMARYBUFFER) ||
         ((desc->dwFlags & DSBCAPS_LOCHARDWARE) && (desc->dwFlags & DSBCAPS_LOCSOFTWARE)) ||
         desc->dwBufferBytes == 0 || desc->dwBufferBytes > DSBSIZE_MAX ||
-        !FormatAccepted(desc->lpwfxFormat) || Refused(HOST_AUDIO_REFUSE_CREATE_BUFFER)) {
+        !FormatAccepted(desc->lpwfxFormat) || Refused(HOST_REFUSE_AUDIO_CREATE_BUFFER)) {
         return nullptr;
     }
     std::shared_ptr<Samples> samples;
@@ -375,7 +374,7 @@ HostAudioBuffer* HostAudioBufferCreate(HostAudioDevice* device, const HostAudioB
 
 HostAudioBuffer* HostAudioBufferDuplicate(HostAudioDevice* device, HostAudioBuffer* source) {
     if (device == nullptr || source == nullptr || source->device != device ||
-        Refused(HOST_AUDIO_REFUSE_DUPLICATE)) {
+        Refused(HOST_REFUSE_AUDIO_DUPLICATE)) {
         return nullptr;
     }
     std::lock_guard<std::mutex> guard(Audio().mutex);
@@ -405,7 +404,7 @@ void HostAudioBufferRelease(HostAudioBuffer* buffer) {
 int HostAudioBufferLock(HostAudioBuffer* buffer, uint32_t offset, uint32_t bytes, void** ptr1,
                         uint32_t* len1, void** ptr2, uint32_t* len2, uint32_t flags) {
     if (buffer == nullptr || ptr1 == nullptr || len1 == nullptr ||
-        Refused(HOST_AUDIO_REFUSE_LOCK)) {
+        Refused(HOST_REFUSE_AUDIO_LOCK)) {
         return 0;
     }
     std::lock_guard<std::mutex> guard(Audio().mutex);
@@ -445,7 +444,7 @@ int HostAudioBufferLock(HostAudioBuffer* buffer, uint32_t offset, uint32_t bytes
 
 int HostAudioBufferUnlock(HostAudioBuffer* buffer, void* ptr1, uint32_t len1, void* ptr2,
                           uint32_t len2) {
-    if (buffer == nullptr || Refused(HOST_AUDIO_REFUSE_UNLOCK)) {
+    if (buffer == nullptr || Refused(HOST_REFUSE_AUDIO_UNLOCK)) {
         return 0;
     }
     std::lock_guard<std::mutex> guard(Audio().mutex);
@@ -465,7 +464,7 @@ int HostAudioBufferUnlock(HostAudioBuffer* buffer, void* ptr1, uint32_t len1, vo
 int HostAudioBufferPlay(HostAudioBuffer* buffer, uint32_t reserved, uint32_t priority,
                         uint32_t flags) {
     if (buffer == nullptr || reserved != 0 || priority != 0 || (flags & ~DSBPLAY_LOOPING) ||
-        Refused(HOST_AUDIO_REFUSE_PLAY)) {
+        Refused(HOST_REFUSE_AUDIO_PLAY)) {
         return 0;
     }
     std::lock_guard<std::mutex> guard(Audio().mutex);
@@ -489,7 +488,7 @@ int HostAudioBufferStop(HostAudioBuffer* buffer) {
 }
 
 int HostAudioBufferSetCurrentPosition(HostAudioBuffer* buffer, uint32_t position) {
-    if (buffer == nullptr || Refused(HOST_AUDIO_REFUSE_SET_POSITION)) {
+    if (buffer == nullptr || Refused(HOST_REFUSE_AUDIO_SET_POSITION)) {
         return 0;
     }
     std::lock_guard<std::mutex> guard(Audio().mutex);
@@ -521,7 +520,7 @@ int HostAudioBufferGetCurrentPosition(HostAudioBuffer* buffer, uint32_t* play, u
 }
 
 int HostAudioBufferGetStatus(HostAudioBuffer* buffer, uint32_t* status) {
-    if (buffer == nullptr || status == nullptr || Refused(HOST_AUDIO_REFUSE_STATUS)) {
+    if (buffer == nullptr || status == nullptr || Refused(HOST_REFUSE_AUDIO_STATUS)) {
         return 0;
     }
     std::lock_guard<std::mutex> guard(Audio().mutex);
@@ -627,11 +626,7 @@ void HostAudioMix(HostAudioDevice* device, int16_t* stereo_out, int frames, int 
 }
 
 // ---------------------------------------------------------------------------
-// Refusals for tests
-
-void HostAudioRefuse(uint32_t operations) {
-    Audio().refused = operations;
-}
+// For tests
 
 int HostAudioLiveBuffers() {
     std::lock_guard<std::mutex> guard(Audio().mutex);

@@ -132,16 +132,8 @@ constexpr int HOST_AUDIO_RAMP_MS = 4;
 void HostAudioMix(HostAudioDevice* device, int16_t* stereo_out, int frames, int rate);
 
 // ---------------------------------------------------------------------------
-// Refusals for tests (cleared by HostAudioRefuse(0); HeadlessReset leaves them alone)
+// For tests. Refusals are HostRefuse's HOST_REFUSE_AUDIO_* bits (platform/headless.h).
 
-constexpr uint32_t HOST_AUDIO_REFUSE_CREATE_BUFFER = 1u << 0;
-constexpr uint32_t HOST_AUDIO_REFUSE_DUPLICATE = 1u << 1;
-constexpr uint32_t HOST_AUDIO_REFUSE_LOCK = 1u << 2;
-constexpr uint32_t HOST_AUDIO_REFUSE_UNLOCK = 1u << 3;
-constexpr uint32_t HOST_AUDIO_REFUSE_PLAY = 1u << 4;
-constexpr uint32_t HOST_AUDIO_REFUSE_SET_POSITION = 1u << 5;
-constexpr uint32_t HOST_AUDIO_REFUSE_STATUS = 1u << 6;
-void HostAudioRefuse(uint32_t operations);  // replaces the set of refused operations
-int HostAudioLiveBuffers();                 // buffers created and not yet released
+int HostAudioLiveBuffers();  // buffers created and not yet released
 
 #endif

@@ -216,13 +216,11 @@ class SoundTest : public ::testing::Test {
 protected:
     void SetUp() override {
         HeadlessReset();
-        HostAudioRefuse(0);
         SoundShutdown();
         sound_init_pending = 1;
         ASSERT_EQ(SoundInit(), 1);
     }
     void TearDown() override {
-        HostAudioRefuse(0);
         HostRefuse(0);
         SoundShutdown();
         sound_init_pending = 1;
@@ -364,17 +362,17 @@ TEST_F(SoundTest, ALoadThatFailsAfterItsClaimKeepsTheSlotFromTheNextLoad) {
     EXPECT_EQ(LoadWave(Wave(Ramp(4))), 1);
 
     // A refused lock leaves the claimed slot with its buffer.
-    HostAudioRefuse(HOST_AUDIO_REFUSE_LOCK);
+    HostRefuse(HOST_REFUSE_AUDIO_LOCK);
     EXPECT_EQ(LoadWave(Wave(Ramp(4))), -1);
     EXPECT_EQ(sound_table[2].state, SOUND_SLOT_LOADED);
     EXPECT_NE(sound_table[2].buffer, nullptr);
-    HostAudioRefuse(HOST_AUDIO_REFUSE_UNLOCK);
+    HostRefuse(HOST_REFUSE_AUDIO_UNLOCK);
     EXPECT_EQ(LoadWave(Wave(Ramp(4))), -1);
     EXPECT_EQ(sound_table[3].state, SOUND_SLOT_LOADED);
-    HostAudioRefuse(HOST_AUDIO_REFUSE_CREATE_BUFFER);
+    HostRefuse(HOST_REFUSE_AUDIO_CREATE_BUFFER);
     EXPECT_EQ(SoundLoadVoice(Write("a.voc", Voice(166, Ramp(20))).c_str()), -1);
     EXPECT_EQ(sound_table[4].state, SOUND_SLOT_LOADED);
-    HostAudioRefuse(0);
+    HostRefuse(0);
     EXPECT_EQ(LoadWave(Wave(Ramp(4))), 5);
 
     // A buffer created without controls refuses every setter; one with them accepts.
@@ -476,11 +474,11 @@ TEST_F(SoundTest, CopiesTakeTheNextFreeSlotWithTheSourceRecord) {
     EXPECT_NE(sound_table[1].buffer, sound_table[0].buffer);
     EXPECT_EQ(BufferBytes(1), Ramp(12));
 
-    HostAudioRefuse(HOST_AUDIO_REFUSE_DUPLICATE);
+    HostRefuse(HOST_REFUSE_AUDIO_DUPLICATE);
     EXPECT_EQ(SoundCopy(0), -1);
     EXPECT_EQ(sound_table[2].state, SOUND_SLOT_FREE) << "a failed copy gives its slot back";
     EXPECT_EQ(sound_table[2].buffer, nullptr);
-    HostAudioRefuse(0);
+    HostRefuse(0);
     EXPECT_EQ(SoundCopy(1), 2) << "a copy of a copy";
 }
 
@@ -615,15 +613,15 @@ TEST_F(SoundTest, ALoopWrapsExactly) {
 
 TEST_F(SoundTest, RefusedRewindOrStartFailsPlay) {
     ASSERT_EQ(LoadWave(Wave(Ramp(4))), 0);
-    HostAudioRefuse(HOST_AUDIO_REFUSE_SET_POSITION);
+    HostRefuse(HOST_REFUSE_AUDIO_SET_POSITION);
     EXPECT_EQ(SoundPlay(0, 0), 0);
     EXPECT_EQ(SoundStop(0), 1) << "a stop ignores the refusal";
-    HostAudioRefuse(HOST_AUDIO_REFUSE_PLAY);
+    HostRefuse(HOST_REFUSE_AUDIO_PLAY);
     EXPECT_EQ(SoundPlay(0, 0), 0);
     EXPECT_EQ(SoundGetStatus(0), 0);
-    HostAudioRefuse(HOST_AUDIO_REFUSE_STATUS);
+    HostRefuse(HOST_REFUSE_AUDIO_STATUS);
     EXPECT_EQ(SoundGetStatus(0), -1);
-    HostAudioRefuse(0);
+    HostRefuse(0);
     EXPECT_EQ(SoundPlay(0, 2), 0) << "an unknown play flag";
 }
 
