@@ -28,7 +28,7 @@ struct OurCanvas {
 
 HostSurface* OurSurface(HostDisplay* display) {
     HostSurfaceDesc desc{};
-    desc.dwSize = 108;
+    desc.dwSize = HOST_SURFACE_DESC_SIZE;
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     desc.dwWidth = DRAW_BENCH_WIDTH;
     desc.dwHeight = DRAW_BENCH_HEIGHT;

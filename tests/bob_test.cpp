@@ -45,7 +45,7 @@ void MakePicture(Picture* picture, int width, int height, int bit_count = 8) {
 // Writes bytes (pitch = surface pitch) into a frame surface.
 void FillFrame(HostSurface* surface, uint8_t (*pixel)(int x, int y)) {
     HostSurfaceDesc desc{};
-    desc.dwSize = 108;
+    desc.dwSize = HOST_SURFACE_DESC_SIZE;
     ASSERT_EQ(HostSurfaceLock(surface, nullptr, &desc, DDLOCK_WAIT), 1);
     for (uint32_t y = 0; y < desc.dwHeight; ++y) {
         for (uint32_t x = 0; x < desc.dwWidth; ++x) {
@@ -162,7 +162,7 @@ TEST_F(BobTest, PitchPadMakesFrameSurfacesAMultipleOfEightWide) {
             EXPECT_EQ(pitch, width + pad) << "width " << width;
             EXPECT_EQ(h, 8);
             HostSurfaceDesc desc{};
-            desc.dwSize = 108;
+            desc.dwSize = HOST_SURFACE_DESC_SIZE;
             ASSERT_EQ(HostSurfaceLock(bob.frames[i], nullptr, &desc, DDLOCK_WAIT), 1);
             HostSurfaceUnlock(bob.frames[i], desc.lpSurface);
             EXPECT_EQ(desc.ddsCaps.dwCaps & (DDSCAPS_SYSTEMMEMORY | DDSCAPS_OFFSCREENPLAIN),

@@ -294,7 +294,7 @@ TEST_F(DisplayTest, SurfaceLockArguments) {
     EXPECT_EQ(pitch, 1234) << "a null surface leaves the pitch alone";
     uint8_t* pixels = SurfaceLock(back_surface, nullptr);
     EXPECT_NE(pixels, nullptr);
-    EXPECT_EQ(surface_desc.dwSize, 108u);
+    EXPECT_EQ(surface_desc.dwSize, HOST_SURFACE_DESC_SIZE);
     EXPECT_EQ(back_pixels, nullptr) << "SurfaceLock keeps no lock state";
     EXPECT_EQ(SurfaceUnlock(back_surface, pixels), 1);
     EXPECT_EQ(SurfaceUnlock(nullptr, pixels), 0);

@@ -51,7 +51,7 @@ protected:
         ASSERT_NE(display, nullptr);
         ASSERT_EQ(HostDisplaySetMode(display, 640, 480, 8), 1);
         HostSurfaceDesc desc{};
-        desc.dwSize = 108;
+        desc.dwSize = HOST_SURFACE_DESC_SIZE;
         desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
         desc.dwBackBufferCount = 1;
         desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
@@ -67,7 +67,7 @@ protected:
     }
     HostSurface* Offscreen(int w, int h) {
         HostSurfaceDesc desc{};
-        desc.dwSize = 108;
+        desc.dwSize = HOST_SURFACE_DESC_SIZE;
         desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
         desc.dwWidth = static_cast<uint32_t>(w);
         desc.dwHeight = static_cast<uint32_t>(h);

@@ -146,8 +146,7 @@ class WindowProcTest : public ::testing::Test {
 protected:
     void SetUp() override {
         HeadlessReset();
-        ASSERT_EQ(HostRegisterClass("QENTCLASS", WindowProc), 1);
-        window = HostCreateWindow("QENTCLASS", "Qent Game Console", 0, 0, 320, 240);
+        window = ShellCreateWindow(&test_instance, nullptr);
         ASSERT_NE(window, nullptr);
     }
     HostWindow* window = nullptr;

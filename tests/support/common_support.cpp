@@ -152,7 +152,7 @@ ChildResult RunInChild(double seconds, const std::function<std::string()>& body)
 
 std::vector<uint8_t> SurfaceBytes(HostSurface* surface) {
     HostSurfaceDesc desc{};
-    desc.dwSize = 108;
+    desc.dwSize = HOST_SURFACE_DESC_SIZE;
     std::vector<uint8_t> out;
     if (surface == nullptr || HostSurfaceLock(surface, nullptr, &desc, DDLOCK_WAIT) == 0) {
         return out;
