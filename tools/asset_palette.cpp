@@ -164,7 +164,7 @@ const AssetPalette& AssetPaletteGet() {
     return palette;
 }
 
-int PaletteRampIndex(const char* name, int step) {
+int AssetPaletteRampIndex(const char* name, int step) {
     for (const auto& ramp : AssetPaletteGet().ramps) {
         if (std::strcmp(ramp.name, name) == 0) {
             return ramp.first + std::clamp(step, 0, ramp.count - 1);
@@ -173,14 +173,14 @@ int PaletteRampIndex(const char* name, int step) {
     return PAL_BLACK;
 }
 
-Rgb PaletteColour(int index) {
+Rgb AssetPaletteColour(int index) {
     const AssetPalette& pal = AssetPaletteGet();
     index = std::clamp(index, 0, ASSET_PALETTE_SIZE - 1);
     return {static_cast<float>(pal.rgb[index][0]), static_cast<float>(pal.rgb[index][1]),
             static_cast<float>(pal.rgb[index][2])};
 }
 
-int PaletteNearest(Rgb colour, int first_allowed) {
+int AssetPaletteNearest(Rgb colour, int first_allowed) {
     int table = first_allowed > 0 ? 1 : 0;
     int r = std::clamp(static_cast<int>(colour.r), 0, 255) >> 2;
     int g = std::clamp(static_cast<int>(colour.g), 0, 255) >> 2;
@@ -198,7 +198,7 @@ int PaletteNearest(Rgb colour, int first_allowed) {
     return slot;
 }
 
-std::vector<uint8_t> PaletteQuantise(const Canvas& canvas, float dither, bool sprite) {
+std::vector<uint8_t> AssetPaletteQuantise(const Canvas& canvas, float dither, bool sprite) {
     std::vector<uint8_t> out(static_cast<size_t>(canvas.width) * canvas.height, 0);
     for (int y = 0; y < canvas.height; ++y) {
         for (int x = 0; x < canvas.width; ++x) {
@@ -211,7 +211,7 @@ std::vector<uint8_t> PaletteQuantise(const Canvas& canvas, float dither, bool sp
             offset *= dither;
             c = {c.r + offset, c.g + offset, c.b + offset};
             out[static_cast<size_t>(y) * canvas.width + x] =
-                static_cast<uint8_t>(PaletteNearest(c, sprite ? 1 : 0));
+                static_cast<uint8_t>(AssetPaletteNearest(c, sprite ? 1 : 0));
         }
     }
     return out;

@@ -31,14 +31,14 @@ struct AssetPalette {
 };
 
 const AssetPalette& AssetPaletteGet();
-int PaletteRampIndex(const char* name, int step);  // index of a ramp's step, clamped
-Rgb PaletteColour(int index);
+int AssetPaletteRampIndex(const char* name, int step);  // index of a ramp's step, clamped
+Rgb AssetPaletteColour(int index);
 
 // Nearest entry by weighted least squares; first_allowed 1 keeps sprites off index 0.
-int PaletteNearest(Rgb colour, int first_allowed);
+int AssetPaletteNearest(Rgb colour, int first_allowed);
 
 // Maps a canvas to indices. Pixels with coverage below 0.5 become 0 when sprite is set;
 // dither is the amplitude of the ordered dither in colour units (0 for none).
-std::vector<uint8_t> PaletteQuantise(const Canvas& canvas, float dither, bool sprite);
+std::vector<uint8_t> AssetPaletteQuantise(const Canvas& canvas, float dither, bool sprite);
 
 #endif

@@ -64,8 +64,8 @@ int WriteAssets(const std::string& dir, const std::vector<NamedPicture>& picture
     for (const auto& p : pictures) {
         outputs.push_back({p.file_name, BmpEncode(p.picture)});
     }
-    outputs.push_back({"Rifle.WAV", WaveEncode(SoundRifle(), SOUND_RATE)});
-    outputs.push_back({"Beep.wav", WaveEncode(SoundBeep(), SOUND_RATE)});
+    outputs.push_back({"Rifle.WAV", WaveEncode(AssetSoundRifle(), SOUND_RATE)});
+    outputs.push_back({"Beep.wav", WaveEncode(AssetSoundBeep(), SOUND_RATE)});
     for (const auto& out : outputs) {
         std::string path = (std::filesystem::path(dir) / out.name).string();
         if (!FileWriteBytes(path, out.bytes)) {
@@ -81,7 +81,7 @@ void StampText(IndexedPicture* sheet, const std::string& text, int x, int y, int
                Rgb colour) {
     Canvas canvas = CanvasMake(PixelTextWidth(text, scale) + 1, 8 * scale + 1, {0, 0, 0}, 0.0f);
     DrawPixelText(&canvas, text, 0, 0, scale, colour, {0, 0, 0}, 0.0f);
-    std::vector<uint8_t> ink = PaletteQuantise(canvas, 0.0f, true);
+    std::vector<uint8_t> ink = AssetPaletteQuantise(canvas, 0.0f, true);
     for (int row = 0; row < canvas.height; ++row) {
         for (int col = 0; col < canvas.width; ++col) {
             uint8_t v = ink[static_cast<size_t>(row) * canvas.width + col];
@@ -114,14 +114,14 @@ int WriteContactSheet(const std::string& path, const std::vector<NamedPicture>& 
     sheet.width = 3 * SCENE_WIDTH + 4 * gap;
     int sprites_y = 44 + label + SCENE_HEIGHT + gap + label;
     sheet.height = sprites_y + 66 + gap;
-    uint8_t ground = static_cast<uint8_t>(PaletteRampIndex("night", 2));
-    uint8_t backdrop = static_cast<uint8_t>(PaletteRampIndex("dusk sky", 16));
+    uint8_t ground = static_cast<uint8_t>(AssetPaletteRampIndex("night", 2));
+    uint8_t backdrop = static_cast<uint8_t>(AssetPaletteRampIndex("dusk sky", 16));
     sheet.pixels.assign(static_cast<size_t>(sheet.width) * sheet.height, ground);
     StampText(&sheet, "QENT - the asset pack (sprite sheets over the sky, with their frame counts)",
-              gap, 12, 3, PaletteColour(PAL_WHITE));
+              gap, 12, 3, AssetPaletteColour(PAL_WHITE));
     int x = gap;
     for (int i = 0; i < 3; ++i) {
-        StampText(&sheet, pictures[i].caption, x, 44, 2, PaletteColour(PAL_YELLOW));
+        StampText(&sheet, pictures[i].caption, x, 44, 2, AssetPaletteColour(PAL_YELLOW));
         Place(&sheet, pictures[i], x, 44 + label, backdrop);
         x += SCENE_WIDTH + gap;
     }
@@ -133,7 +133,8 @@ int WriteContactSheet(const std::string& path, const std::vector<NamedPicture>& 
     int spread = (sheet.width - used) / 5;
     x = spread;
     for (int i : order) {
-        StampText(&sheet, pictures[i].caption, x, sprites_y - label, 2, PaletteColour(PAL_CYAN));
+        StampText(&sheet, pictures[i].caption, x, sprites_y - label, 2,
+                  AssetPaletteColour(PAL_CYAN));
         Place(&sheet, pictures[i], x, sprites_y, backdrop);
         x += pictures[i].picture.width + spread;
     }

@@ -734,7 +734,7 @@ void DrawWorld(Canvas* canvas, const Look& look, bool moon) {
 }
 
 IndexedPicture ToPicture(const Canvas& canvas, float dither) {
-    return {canvas.width, canvas.height, PaletteQuantise(canvas, dither, false)};
+    return {canvas.width, canvas.height, AssetPaletteQuantise(canvas, dither, false)};
 }
 
 Canvas NewCanvas() {

@@ -16,7 +16,7 @@ uint8_t ToSample(double v) {
 
 }  // namespace
 
-std::vector<uint8_t> SoundRifle() {
+std::vector<uint8_t> AssetSoundRifle() {
     std::vector<uint8_t> out(RIFLE_SAMPLES);
     Rng rng = {0xB1A57ull};
     double prev = 0;
@@ -46,7 +46,7 @@ std::vector<uint8_t> SoundRifle() {
     return out;
 }
 
-std::vector<uint8_t> SoundBeep() {
+std::vector<uint8_t> AssetSoundBeep() {
     std::vector<uint8_t> out(static_cast<size_t>(BEEP_PERIOD) * BEEP_CYCLES);
     for (size_t n = 0; n < out.size(); ++n) {
         double phase = TWO_PI * static_cast<double>(n % BEEP_PERIOD) / BEEP_PERIOD;

@@ -11,7 +11,7 @@ constexpr int RIFLE_SAMPLES = 4410;  // 0.4 s
 constexpr int BEEP_PERIOD = 11;      // samples per cycle: 11025 / 11 = 1002.27 Hz
 constexpr int BEEP_CYCLES = 200;     // whole cycles, so the loop joins without a click
 
-std::vector<uint8_t> SoundRifle();  // a crack of filtered noise over a falling low thump
-std::vector<uint8_t> SoundBeep();   // BEEP_CYCLES x BEEP_PERIOD samples of a sine
+std::vector<uint8_t> AssetSoundRifle();  // a crack of filtered noise over a falling low thump
+std::vector<uint8_t> AssetSoundBeep();   // BEEP_CYCLES x BEEP_PERIOD samples of a sine
 
 #endif

@@ -239,12 +239,12 @@ SpriteSheet MakeSheet(int count, int w, int h, const std::function<void(Canvas*,
     SpriteSheet sheet;
     sheet.width = count * (w + 1) + 1;
     sheet.height = h + 2;
-    uint8_t border = static_cast<uint8_t>(PaletteRampIndex("grey", 6));
+    uint8_t border = static_cast<uint8_t>(AssetPaletteRampIndex("grey", 6));
     sheet.pixels.assign(static_cast<size_t>(sheet.width) * sheet.height, border);
     for (int i = 0; i < count; ++i) {
         Canvas canvas = SpriteCanvas(w, h);
         draw(&canvas, i);
-        std::vector<uint8_t> cell = PaletteQuantise(canvas, 0.0f, true);
+        std::vector<uint8_t> cell = AssetPaletteQuantise(canvas, 0.0f, true);
         // The blit never shows a cell's last row and column: keep them transparent.
         for (int y = 0; y < h; ++y) {
             cell[static_cast<size_t>(y) * w + (w - 1)] = 0;
