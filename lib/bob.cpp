@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr uint32_t SURFACE_DESC_SIZE = 108;
 constexpr int SEQUENCE_END = -1;
 
 // Positions and sizes are plain ints; sums that leave the int range wrap instead of
@@ -107,7 +106,7 @@ int BobCreate(BOB* bob, int x, int y, int width, int height, int num_frames, int
     }
     for (int i = 0; i < num_frames; ++i) {
         HostSurfaceDesc ddsd{};
-        ddsd.dwSize = SURFACE_DESC_SIZE;
+        ddsd.dwSize = HOST_SURFACE_DESC_SIZE;
         ddsd.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
         ddsd.dwWidth = static_cast<uint32_t>(width + bob->pitch_pad);
         ddsd.dwHeight = static_cast<uint32_t>(height);
@@ -151,7 +150,7 @@ int BobLoadFrame(BOB* bob, const BitmapFile* bitmap, int frame, int cx, int cy, 
 
     HostSurface* surface = bob->frames[frame];
     HostSurfaceDesc desc{};
-    desc.dwSize = SURFACE_DESC_SIZE;
+    desc.dwSize = HOST_SURFACE_DESC_SIZE;
     if (HostSurfaceLock(surface, nullptr, &desc, DDLOCK_WAIT) == 0) {
         return 0;
     }

@@ -30,7 +30,6 @@ int32_t back_pitch = 0;
 
 namespace {
 
-constexpr uint32_t SURFACE_DESC_SIZE = 108;
 constexpr uint32_t DISPLAY_COOPERATIVE_FLAGS =
     DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX;  // 0x53
 constexpr uint32_t DISPLAY_PALETTE_FLAGS = DDPCAPS_8BIT | DDPCAPS_ALLOW256;     // 0x44
@@ -93,7 +92,7 @@ int DisplayInit(int32_t width, int32_t height, int32_t bpp) {
     display_bpp = bpp;
 
     std::memset(&surface_desc, 0, sizeof surface_desc);
-    surface_desc.dwSize = SURFACE_DESC_SIZE;
+    surface_desc.dwSize = HOST_SURFACE_DESC_SIZE;
     surface_desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     surface_desc.dwBackBufferCount = 1;
     surface_desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
@@ -210,7 +209,7 @@ HostSurface* SurfaceCreate(int32_t width, int32_t height, uint32_t extra_caps) {
         return nullptr;
     }
     HostSurfaceDesc ddsd{};
-    ddsd.dwSize = SURFACE_DESC_SIZE;
+    ddsd.dwSize = HOST_SURFACE_DESC_SIZE;
     ddsd.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
     ddsd.dwWidth = static_cast<uint32_t>(width);
     ddsd.dwHeight = static_cast<uint32_t>(height);
@@ -238,7 +237,7 @@ uint8_t* SurfaceLock(HostSurface* surface, int32_t* pitch) {
     }
     // Cleared first, so a refused lock reads as a null pointer and a pitch of 0.
     std::memset(&surface_desc, 0, sizeof surface_desc);
-    surface_desc.dwSize = SURFACE_DESC_SIZE;
+    surface_desc.dwSize = HOST_SURFACE_DESC_SIZE;
     HostSurfaceLock(surface, nullptr, &surface_desc, DDLOCK_WAIT);
     if (pitch != nullptr) {
         *pitch = surface_desc.lPitch;
