@@ -58,7 +58,6 @@ struct HostInputDevice {
     int kind = KIND_KEYBOARD;
     int joystick = 0;  // the joystick's id, for a joystick device
     HostWindow* window = nullptr;
-    uint32_t cooperative = 0;
     int format_set = 0;
     int acquired = 0;
     int lost = 0;  // its joystick went away: it can never be acquired again
@@ -341,7 +340,6 @@ int HostInputDeviceSetCooperativeLevel(HostInputDevice* device, HostWindow* wind
         return 0;
     }
     device->window = window;
-    device->cooperative = flags;
     return 1;
 }
 

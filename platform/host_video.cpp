@@ -96,9 +96,8 @@ void DestroySurface(HostSurface* surface) {
     }
 }
 
-HostSurface* NewSurface(HostDisplay* display, uint32_t caps, int32_t width, int32_t height) {
+HostSurface* NewSurface(uint32_t caps, int32_t width, int32_t height) {
     auto* surface = new HostSurface;
-    surface->display = display;
     surface->caps = caps;
     surface->width = width;
     surface->height = height;
@@ -158,12 +157,11 @@ HostDisplay* HostDisplayCreate() {
     return new HostDisplay;
 }
 
-int HostDisplaySetCooperativeLevel(HostDisplay* display, HostWindow* window, uint32_t flags) {
+int HostDisplaySetCooperativeLevel(HostDisplay* display, HostWindow* window, uint32_t /*flags*/) {
     if (display == nullptr || Refused(HOST_REFUSE_COOPERATIVE)) {
         return 0;
     }
     display->window = window;
-    display->cooperative_flags = flags;
     return 1;
 }
 
@@ -175,7 +173,6 @@ int HostDisplaySetMode(HostDisplay* display, int32_t width, int32_t height, int3
     display->mode_set = 1;
     display->width = width;
     display->height = height;
-    display->bpp = bpp;
     HostBackendCurrent()->mode_set(width, height);
     return 1;
 }
@@ -207,10 +204,9 @@ HostSurface* HostSurfaceCreate(HostDisplay* display, const HostSurfaceDesc* desc
         if (wants_back && (desc->dwBackBufferCount != 1 || !(caps & DDSCAPS_FLIP))) {
             return nullptr;  // one back buffer is what this host offers
         }
-        HostSurface* primary = NewSurface(display, caps, display->width, display->height);
+        HostSurface* primary = NewSurface(caps, display->width, display->height);
         if (wants_back) {
-            HostSurface* back =
-                NewSurface(display, DDSCAPS_BACKBUFFER, display->width, display->height);
+            HostSurface* back = NewSurface(DDSCAPS_BACKBUFFER, display->width, display->height);
             back->owner = primary;
             primary->back = back;
         }
@@ -226,7 +222,7 @@ HostSurface* HostSurfaceCreate(HostDisplay* display, const HostSurfaceDesc* desc
         ((width + 7) & ~7) * height > MAX_SURFACE_BYTES) {
         return nullptr;
     }
-    return NewSurface(display, caps | DDSCAPS_OFFSCREENPLAIN, static_cast<int32_t>(width),
+    return NewSurface(caps | DDSCAPS_OFFSCREENPLAIN, static_cast<int32_t>(width),
                       static_cast<int32_t>(height));
 }
 

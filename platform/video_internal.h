@@ -13,9 +13,7 @@ struct HostDisplay {
     int mode_set = 0;
     int32_t width = 0;
     int32_t height = 0;
-    int32_t bpp = 0;
     HostWindow* window = nullptr;
-    uint32_t cooperative_flags = 0;
 };
 
 struct HostClipper {
@@ -33,7 +31,6 @@ struct HostPalette {
 
 struct HostSurface {
     int refs = 1;
-    HostDisplay* display = nullptr;
     uint32_t caps = 0;
     int32_t width = 0;
     int32_t height = 0;
