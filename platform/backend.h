@@ -51,6 +51,9 @@ const HostBackendOps* HostBackendCurrent();
 // Presents the primary's front pixels again (busy waits keep the window fresh with this).
 // Does nothing before a mode is set.
 void HostVideoPresentNow();
+// Presents once if a palette change is waiting to be shown (the host core calls it from
+// every clock read, sleep and message pump).
+void HostVideoPresentPending();
 // 1 while the primary's pixels are locked: effects drawn straight onto the screen are under way.
 int HostVideoScreenLocked();
 

@@ -10,7 +10,9 @@
 //
 // Under the device, reading the clock (HostTicks) also pumps the window's events every
 // ~16 ms, and while the primary surface is locked it presents it again: busy waits keep
-// the window answering and effects drawn straight onto the screen visible.
+// the window answering and effects drawn straight onto the screen visible. A palette change
+// on the primary is presented by the next clock read, sleep or message pump (the clock's
+// value is read before that present).
 
 #include <cstddef>
 #include <cstdint>

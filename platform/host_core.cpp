@@ -171,6 +171,7 @@ void HostPostQuitMessage(int exit_code) {
 
 int HostPeekMessage(HostMessage* msg) {
     CoreState& core = Core();
+    HostVideoPresentPending();
     core.backend->pump();
     if (msg == nullptr) {
         return 0;
@@ -260,10 +261,14 @@ int HostShowCursor(int show) {
 // Time
 
 uint32_t HostTicks() {
-    return Core().backend->ticks();
+    // Read first: a present made here falls inside the period the caller is timing.
+    const uint32_t now = Core().backend->ticks();
+    HostVideoPresentPending();
+    return now;
 }
 
 void HostSleep(uint32_t ms) {
+    HostVideoPresentPending();
     Core().backend->sleep(ms);
 }
 

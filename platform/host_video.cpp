@@ -20,6 +20,7 @@ constexpr int64_t MAX_BLT_SIDE = int64_t{1} << 24;
 struct VideoState {
     HostSurface* primary = nullptr;  // the one primary surface, if any
     int live_objects = 0;
+    int present_pending = 0;  // the palette on screen changed since the last present
 };
 
 VideoState& Video() {
@@ -335,6 +336,7 @@ int HostSurfaceFlip(HostSurface* primary, uint32_t) {
     std::swap(primary->storage, back->storage);
     primary->pixels = primary->storage.data();
     back->pixels = back->storage.data();
+    Video().present_pending = 0;
     HostBackendCurrent()->present(primary->pixels, primary->pitch, primary->width, primary->height,
                                   PresentPalette(primary));
     return 1;
@@ -404,7 +406,9 @@ int HostPaletteSetEntries(HostPalette* palette, uint32_t, int start, int count,
     }
     std::memmove(palette->entries + start, entries, sizeof(PaletteEntry) * count);
     if (palette->on_primary) {
-        HostVideoPresentNow();
+        // Shown by the next clock read, sleep or message pump, which every caller comes to
+        // at once: a fade's step then spends its present inside its 12 ms instead of after.
+        Video().present_pending = 1;
     }
     return 1;
 }
@@ -430,11 +434,18 @@ const PaletteEntry* HostVideoScreenPalette() {
 
 void HostVideoPresentNow() {
     HostSurface* primary = Video().primary;
+    Video().present_pending = 0;
     if (primary == nullptr) {
         return;
     }
     HostBackendCurrent()->present(primary->pixels, primary->pitch, primary->width, primary->height,
                                   PresentPalette(primary));
+}
+
+void HostVideoPresentPending() {
+    if (Video().present_pending) {
+        HostVideoPresentNow();
+    }
 }
 
 int HostVideoScreenLocked() {

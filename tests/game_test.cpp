@@ -132,6 +132,7 @@ TEST_F(StartupTest, PaletteAfterStartupIsStartBmps) {
     StartIn(folder);
     BitmapFile start{};
     ASSERT_EQ(BitmapFileLoad(&start, "start.BMP"), 1);
+    HostTicks();  // the loop's next clock read shows the palette set last
     const PaletteEntry* shown = HeadlessFramePalette();
     ASSERT_NE(shown, nullptr);
     for (int i = 0; i < 256; i++) {

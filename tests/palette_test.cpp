@@ -230,10 +230,12 @@ protected:
         EXPECT_EQ(HostPaletteGetEntries(display_palette, 0, 0, 256, pal.data()), 1);
         return pal;
     }
-    // The display, palette_shadow and the presented frame all hold want.
+    // The display, palette_shadow and the presented frame all hold want; the frame once the
+    // program next reads the clock, as every loop does.
     void ExpectEverywhere(const PaletteEntry* want, const char* what) {
         ExpectPalettes(Display().data(), want, what);
         ExpectPalettes(palette_shadow, want, what);
+        HostTicks();
         ASSERT_NE(HeadlessFramePalette(), nullptr);
         ExpectPalettes(HeadlessFramePalette(), want, what);
     }
@@ -247,6 +249,45 @@ TEST_F(PaletteDisplayTest, SetEntryReachesDisplayShadowScreenAndGet) {
     ASSERT_EQ(PaletteGetEntry(7, &got), 1);
     EXPECT_EQ(ShowEntry(got), ShowEntry(want[7]));
     ExpectEverywhere(want.data(), "after setting entry 7");
+}
+
+namespace {
+uint32_t presents_at_read = 0;  // HeadlessPresentCount when the clock hook ran
+}  // namespace
+
+// A change is presented once, by the next clock read, sleep or message pump, and after the
+// clock's value is taken: a fade's 12 ms then include the present instead of following it.
+TEST_F(PaletteDisplayTest, AChangeIsPresentedOnceByTheNextReadSleepOrPump) {
+    const std::vector<PaletteEntry> pal = Sample(9);
+    for (int way = 0; way < 3; way++) {
+        SCOPED_TRACE(way == 0 ? "clock read" : way == 1 ? "sleep" : "message pump");
+        const uint32_t before = HeadlessPresentCount();
+        ASSERT_EQ(PaletteSetAll(Sample(way).data()), 1);
+        ASSERT_EQ(PaletteSetAll(pal.data()), 1);
+        EXPECT_EQ(HeadlessPresentCount(), before) << "nothing presented yet";
+        if (way == 0) {
+            HeadlessSetTickHook([](uint32_t) { presents_at_read = HeadlessPresentCount(); });
+            HostTicks();
+            HeadlessSetTickHook(nullptr);
+            EXPECT_EQ(presents_at_read, before) << "the clock was read before the present";
+        } else if (way == 1) {
+            HostSleep(1);
+        } else {
+            HostMessage msg{};
+            HostPeekMessage(&msg);
+        }
+        EXPECT_EQ(HeadlessPresentCount(), before + 1) << "two changes, one present";
+        ExpectPalettes(HeadlessFramePalette(), pal.data(), "shown");
+        HostTicks();
+        EXPECT_EQ(HeadlessPresentCount(), before + 1) << "nothing more to present";
+    }
+    // A flip presents the change itself and leaves nothing waiting.
+    ASSERT_EQ(PaletteSetAll(Sample(12).data()), 1);
+    const uint32_t before = HeadlessPresentCount();
+    ASSERT_EQ(DisplayFlip(), 1);
+    HostTicks();
+    EXPECT_EQ(HeadlessPresentCount(), before + 1);
+    ExpectPalettes(HeadlessFramePalette(), Sample(12).data(), "after the flip");
 }
 
 TEST_F(PaletteDisplayTest, IndexesOutsideTheTableTouchNothing) {
