@@ -214,6 +214,7 @@ int main(int argc, char** argv) {
     const ShellGame duck = {GameStartup, GameFrame, GameTeardown, GAME_TITLE};
     ShellOptions options{};
     options.windowed = flags.windowed;
+    options.process_ends = 1;
     const int code = ShellRun(&duck, &options);
     if (code == SHELL_NO_SCREEN && HostError()[0] != '\0') {
         std::snprintf(problem, sizeof problem, "qent: %s", HostError());

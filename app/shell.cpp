@@ -20,6 +20,7 @@ constexpr int SHELL_BAD_FLAGS = 2;
 
 int (*shell_counted_frame)() = nullptr;  // the game's own frame while ShellRun counts them
 int shell_frames_left = 0;
+int shell_process_ends = 0;
 
 // Closes the window once the frames asked for have run, as the user's close would.
 int ShellCountedFrame() {
@@ -72,6 +73,9 @@ int WinMain(void* instance, void*, const char*, int) {
         }
     }
 
+    if (shell_process_ends) {
+        HostSetProcessEnding();
+    }
     if (shell_game.teardown != nullptr) {
         shell_game.teardown();
     }
@@ -115,9 +119,11 @@ int ShellRun(const ShellGame* game, const ShellOptions* options) {
         shell_counted_frame = shell_game.frame;
         shell_game.frame = ShellCountedFrame;
     }
+    shell_process_ends = options->process_ends;
     const int code = WinMain(&shell_instance_token, nullptr, "", 1);
     shell_counted_frame = nullptr;
     shell_frames_left = 0;
+    shell_process_ends = 0;
     HostShutdown();
     return code;
 }
@@ -152,6 +158,7 @@ int ShellMain(int argc, char** argv, const ShellGame* game) {
             return help ? 0 : SHELL_BAD_FLAGS;
         }
     }
+    options.process_ends = 1;  // main returns what this returns
     const int code = ShellRun(game, &options);
     if (code == SHELL_NO_SCREEN && HostError()[0] != '\0') {
         char line[1024];

@@ -36,6 +36,9 @@ struct ShellOptions {
     int windowed;  // 1: a window at twice the frame size; 0: full screen
     int headless;  // 1: no screen, no sound device; the clock moves 1 ms per read
     int frames;    // > 0: the window is closed after this many frames (WM_CLOSE)
+    // 1: the program ends when ShellRun returns, so once the loop is over the device's own
+    // teardown is left to the system (HostSetProcessEnding) and the exit is quick.
+    int process_ends;
 };
 
 constexpr int SHELL_NO_SCREEN = 1;  // ShellRun's result when the screen cannot be opened

@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "platform/host.h"
 #include "platform/sdl_internal.h"
 
 struct HostAudioOutput {
@@ -66,6 +67,13 @@ int HostAudioSdlRate(const HostAudioOutput* output) {
 
 void HostAudioSdlClose(HostAudioOutput* output) {
     if (output == nullptr) {
+        return;
+    }
+    if (HostProcessEnding()) {
+        // Pausing takes the device's lock, so no callback runs after it; closing would also
+        // wait for SDL's sound thread to wake from its sleep, which the exit does not need.
+        // The record stays, still the device's userdata, until the process ends.
+        SDL_PauseAudioDevice(output->id, 1);
         return;
     }
     SDL_CloseAudioDevice(output->id);

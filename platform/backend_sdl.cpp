@@ -352,9 +352,22 @@ int SdlOpen(const HostOptions* options, std::string* error) {
 
 void SdlStatsReport(uint32_t now);
 
+// Display servers take back a client's windows, grabs and cursor when it goes; on a console
+// (kmsdrm) SDL itself must put the screen's mode back.
+bool SdlServerFreesAtExit() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr &&
+           (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+}
+
 void SdlClose() {
     if (sdl.stats.on) {
         SdlStatsReport(SDL_GetTicks());
+    }
+    if (HostProcessEnding() && SdlServerFreesAtExit()) {
+        // Leaving full screen waits up to 100 ms for a window manager's answer, and none
+        // comes where there is none; the server drops the window with the connection.
+        return;
     }
     if (sdl.input_open) {
         HostInputSdlClose();

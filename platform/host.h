@@ -31,7 +31,12 @@ struct HostOptions {
 
 // 1 ready; 0 failed, HostError says why (also when the program was linked without a device).
 int HostStartup(const HostOptions* options);
-void HostShutdown();      // back to headless, every device closed
+void HostShutdown();  // back to headless, every device closed
+// The process ends after the teardown that follows: from now on the device may leave to the
+// system what it frees at exit anyway (a window, a sound thread's join) and return at once.
+// Sound stops mixing all the same. HostStartup and HeadlessReset clear it.
+void HostSetProcessEnding();
+int HostProcessEnding();  // 1 after HostSetProcessEnding
 int HostBackend();        // the HOST_BACKEND_* in use
 const char* HostError();  // one line on the last start-up failure
 // Tells the user, in one line, why the program cannot go on: on stderr, and where the linked

@@ -36,6 +36,7 @@ struct CoreState {
     std::vector<uint8_t> icon;  // RGBA, icon_width x icon_height
     int32_t icon_width = 0;
     int32_t icon_height = 0;
+    int process_ending = 0;
 };
 
 CoreState& Core() {
@@ -51,6 +52,7 @@ CoreState& Core() {
 int HostStartup(const HostOptions* options) {
     CoreState& core = Core();
     core.error.clear();
+    core.process_ending = 0;
     if (options == nullptr || options->backend == HOST_BACKEND_HEADLESS) {
         HostShutdown();
         return 1;
@@ -83,6 +85,14 @@ void HostShutdown() {
         core.backend->close();
         core.backend = &host_backend_headless;
     }
+}
+
+void HostSetProcessEnding() {
+    Core().process_ending = 1;
+}
+
+int HostProcessEnding() {
+    return Core().process_ending;
 }
 
 int HostBackend() {
@@ -289,6 +299,7 @@ void HeadlessReset() {
     core.icon.clear();
     core.icon_width = 0;
     core.icon_height = 0;
+    core.process_ending = 0;
     HeadlessResetClock();
     HeadlessResetFrame();
     HostInputReset();

@@ -25,6 +25,8 @@ struct Recorder {
     HostWindow* window_at_startup = nullptr;
     void* instance_at_startup = nullptr;
     int queue_empty_at_teardown = -1;
+    int ending_in_frames = 0;     // frames that saw HostProcessEnding() == 1
+    int ending_at_teardown = -1;  // HostProcessEnding() in teardown
 };
 
 Recorder rec;
@@ -45,6 +47,7 @@ int TestStartup() {
 int TestFrame() {
     rec.calls += 'F';
     rec.frames++;
+    rec.ending_in_frames += HostProcessEnding();
     if (rec.frames <= rec.destroy_frames) {
         HostPostMessage(app_window, WM_DESTROY, 0, 0);
     }
@@ -60,6 +63,7 @@ int TestFrame() {
 
 int TestTeardown() {
     rec.calls += 'T';
+    rec.ending_at_teardown = HostProcessEnding();
     HostMessage msg{};
     rec.queue_empty_at_teardown = HostPeekMessage(&msg) ? 0 : 1;
     return 1;
@@ -128,6 +132,28 @@ TEST_F(ShellTest, EachWayOutRunsItsFramesThenTeardownOnceAndReturnsTheQuitCode) 
         EXPECT_EQ(rec.queue_empty_at_teardown, 1) << c.what << ": messages left at teardown";
         EXPECT_NE(rec.window_at_startup, nullptr) << c.what;
         EXPECT_EQ(rec.instance_at_startup, &test_instance) << c.what;
+    }
+}
+
+// A program that ends with ShellRun lets the device skip its slow teardown, but only once the
+// loop is over; one that goes on keeps the whole teardown, and a new start clears the mark.
+TEST_F(ShellTest, ProcessEndingIsMarkedOnlyAfterTheLoopAndOnlyWhenAsked) {
+    for (int ends : {1, 0}) {
+        SCOPED_TRACE(ends ? "process ends" : "process goes on");
+        HeadlessReset();
+        rec = Recorder{};
+        rec.quit_code_frame = 3;
+        ShellOptions options{};
+        options.headless = 1;
+        options.process_ends = ends;
+        const ShellGame game{TestStartup, TestFrame, TestTeardown, nullptr};
+        EXPECT_EQ(ShellRun(&game, &options), 0);
+        EXPECT_EQ(rec.calls, Expected(3));
+        EXPECT_EQ(rec.ending_in_frames, 0);
+        EXPECT_EQ(rec.ending_at_teardown, ends);
+        const HostOptions headless{HOST_BACKEND_HEADLESS, 0};
+        ASSERT_EQ(HostStartup(&headless), 1);
+        EXPECT_EQ(HostProcessEnding(), 0);
     }
 }
 
