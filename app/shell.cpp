@@ -133,6 +133,11 @@ int ShellMain(int argc, char** argv, const ShellGame* game) {
     if (const char* slash = std::strrchr(name, '/')) {
         name = slash + 1;
     }
+#ifdef _WIN32
+    if (const char* backslash = std::strrchr(name, '\\')) {
+        name = backslash + 1;
+    }
+#endif
     ShellOptions options{};
     for (int i = 1; i < argc; i++) {
         const char* arg = argv[i];

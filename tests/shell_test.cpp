@@ -157,6 +157,33 @@ TEST_F(ShellTest, ProcessEndingIsMarkedOnlyAfterTheLoopAndOnlyWhenAsked) {
     }
 }
 
+// The usage line names the program without its folder, in the system's own path form.
+TEST_F(ShellTest, UsageNamesTheProgramWithoutItsFolder) {
+    struct Case {
+        const char* argv0;
+        const char* usage;
+    };
+    const Case cases[] = {
+        {"/usr/games/duckling", "usage: duckling [--window]"},
+        {"duckling", "usage: duckling [--window]"},
+#ifdef _WIN32
+        {"C:\\Games\\Duckling\\duckling.exe", "usage: duckling.exe [--window]"},
+        {"C:/Games\\duckling.exe", "usage: duckling.exe [--window]"},
+#endif
+    };
+    const ShellGame game{TestStartup, TestFrame, TestTeardown, nullptr};
+    for (const Case& c : cases) {
+        std::string argv0 = c.argv0;
+        std::string bogus = "--bogus";
+        char* argv[] = {argv0.data(), bogus.data(), nullptr};
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(ShellMain(2, argv, &game), 2) << c.argv0;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(c.usage), std::string::npos) << c.argv0 << " printed:\n" << said;
+        EXPECT_EQ(rec.calls, "") << "no game code runs on a bad flag";
+    }
+}
+
 TEST_F(ShellTest, RefusedClassOrWindowRunsNoGameCode) {
     for (uint32_t refuse : {HOST_REFUSE_REGISTER_CLASS, HOST_REFUSE_CREATE_WINDOW}) {
         HeadlessReset();
