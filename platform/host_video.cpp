@@ -336,9 +336,7 @@ int HostSurfaceFlip(HostSurface* primary, uint32_t) {
     std::swap(primary->storage, back->storage);
     primary->pixels = primary->storage.data();
     back->pixels = back->storage.data();
-    Video().present_pending = 0;
-    HostBackendCurrent()->present(primary->pixels, primary->pitch, primary->width, primary->height,
-                                  PresentPalette(primary));
+    HostVideoPresentNow();  // also shows a palette change still waiting
     return 1;
 }
 
